@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/app_world.h"
+
+namespace vellicor::testing {
+namespace {
+
+class HUDPresentation : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // 10 points per byte at 30 points, scaled with the size.
+    w.desktop.fonts.setMeasurer(
+        [](const std::string& t, double size) { return 10.0 * t.size() * size / 30.0; });
+    hud = w.hud();
+    window = w.hudWindow();
+  }
+  sim::SimThreads& threads() { return w.desktop.threads; }
+  const sim::SimLabel& label() { return *sim::findLabel(*window); }
+
+  AppWorld w;
+  std::shared_ptr<HUDManager> hud;
+  sim::SimWindow* window = nullptr;
+};
+
+TEST_F(HUDPresentation, CentresOnTheWholeScreenAndHidesAfterTheDuration) {
+  // A Dock or menu bar would not matter: the whole frame is used.
+  w.desktop.screens.setScreens({{{0, 0}, {1440, 900}}});
+  hud->show("abcdefghijklmnopqrstuvwxyz", 1.2);  // 260 + 48 = 308
+  EXPECT_TRUE(window->visible);
+  EXPECT_EQ(window->frame, (Rect{{720 - 154, 450 - 45}, {308, 90}}));
+  EXPECT_TRUE(window->lastDisplayFlag);
+  EXPECT_EQ(window->alpha, 1.0);
+  EXPECT_EQ(label().stringValue, "abcdefghijklmnopqrstuvwxyz");
+
+  threads().advance(1.199);
+  EXPECT_TRUE(window->visible);
+  threads().advance(0.002);
+  EXPECT_FALSE(window->visible);
+  EXPECT_EQ(window->alpha, 1.0);
+}
+
+TEST_F(HUDPresentation, ASecondShowRestartsTheCountdownWithoutAGap) {
+  hud->show("ABC", 1.2);
+  threads().advance(0.5);
+  hud->show("Dvorak", 1.2);
+  const auto outsBefore = window->orderOuts;
+  threads().advance(1.19);  // 1.69 s after the first call
+  EXPECT_TRUE(window->visible);
+  EXPECT_EQ(window->orderOuts, outsBefore);
+  threads().advance(0.02);
+  EXPECT_FALSE(window->visible);
+  EXPECT_EQ(threads().firedTimerCount(), 1u);  // the first timer never ran
+  EXPECT_EQ(label().stringValue, "Dvorak");
+}
+
+TEST_F(HUDPresentation, InvalidateHidesAtOnceAndDisarmsAndShowWorksAfterwards) {
+  hud->invalidate();  // hidden already: nothing fails
+  EXPECT_FALSE(window->visible);
+  hud->show("ABC", 1.2);
+  threads().advance(0.3);
+  hud->invalidate();
+  EXPECT_FALSE(window->visible);
+  EXPECT_EQ(threads().armedTimerCount(), 0u);
+  threads().advance(5);
+  EXPECT_EQ(threads().firedTimerCount(), 0u);
+
+  hud->show("Dvorak", 1.2);
+  EXPECT_TRUE(window->visible);
+  threads().advance(1.3);
+  EXPECT_FALSE(window->visible);
+  hud->invalidate();  // expired: still fine
+  hud->show("ABC", 1.2);
+  EXPECT_TRUE(window->visible);
+}
+
+TEST_F(HUDPresentation, ZeroOrNegativeDurationsHideAlmostAtOnce) {
+  hud->show("ABC", 0);
+  EXPECT_TRUE(window->visible);
+  threads().advance(0);
+  EXPECT_FALSE(window->visible);
+  hud->show("ABC", -3);
+  threads().advance(0);
+  EXPECT_FALSE(window->visible);
+}
+
+TEST_F(HUDPresentation, TheFontOnlyShrinksAcrossPresentations) {
+  hud->show(std::string(100, 'w'), 1.2);  // needs the 18-point floor
+  EXPECT_EQ(label().currentFont->pointSize(), 18.0);
+  hud->show("ABC", 1.2);
+  EXPECT_EQ(label().currentFont->pointSize(), 18.0);
+  EXPECT_EQ(window->frame.size.width, 160.0);
+  hud->show("", 1.2);
+  EXPECT_EQ(window->frame.size.width, 160.0);
+  EXPECT_TRUE(window->visible);
+}
+
+TEST_F(HUDPresentation, ALabelWithoutAFontStartsFromThirtyPointSemibold) {
+  const_cast<sim::SimLabel&>(label()).currentFont = nullptr;
+  hud->show("ABC", 1.2);
+  ASSERT_NE(label().currentFont, nullptr);
+  EXPECT_EQ(label().currentFont->pointSize(), 30.0);
+}
+
+TEST_F(HUDPresentation, PicksTheScreenUnderThePointerByHalfOpenFrames) {
+  const Rect left{{-800, 100}, {800, 600}};
+  const Rect primary{{0, 0}, {1440, 900}};
+  const Rect above{{0, 900}, {1000, 500}};
+  w.desktop.screens.setScreens({primary, left, above});
+  w.desktop.fonts.setMeasurer([](const std::string&, double) { return 253.0; });  // width 301
+
+  w.desktop.screens.setMouseLocation({-10, 300});
+  hud->show("x", 1.2);
+  EXPECT_EQ(window->frame, (Rect{{-550.5, 355}, {301, 90}}));
+
+  // The shared edge belongs to the screen whose minimum-x edge it is.
+  w.desktop.screens.setMouseLocation({0, 300});
+  hud->show("x", 1.2);
+  EXPECT_EQ(window->frame.origin.x, 720 - 150.5);
+
+  // On the top edge of a screen and inside no other: the main screen.
+  w.desktop.screens.setMainScreen(1);
+  w.desktop.screens.setMouseLocation({500, 1400});
+  hud->show("x", 1.2);
+  EXPECT_EQ(window->frame.origin, (Point{-550.5, 355}));
+
+  // Without a main screen: the first one listed.
+  w.desktop.screens.setMainScreen(std::nullopt);
+  w.desktop.screens.setMouseLocation({5000, 5000});
+  hud->show("x", 1.2);
+  EXPECT_EQ(window->frame.origin, (Point{720 - 150.5, 405}));
+}
+
+TEST_F(HUDPresentation, WithNoScreensNothingIsShownAndNoTimerIsArmed) {
+  w.desktop.screens.setScreens({});
+  hud->show("ABC", 1.2);
+  EXPECT_FALSE(window->visible);
+  EXPECT_EQ(window->orderFronts, 0u);
+  EXPECT_EQ(threads().armedTimerCount(), 0u);
+  threads().advance(2);
+  EXPECT_FALSE(window->visible);
+}
+
+}  // namespace
+}  // namespace vellicor::testing

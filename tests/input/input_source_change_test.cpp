@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/app_world.h"
+
+namespace vellicor::testing {
+namespace {
+
+using sim::namedSource;
+using sim::SimSource;
+using sim::simString;
+
+class InputSourceChange : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    w.desktop.inputSources.setCurrent(namedSource("2-Set Korean", "k"));
+    w.launch();
+  }
+  std::vector<std::string> changes() {
+    auto lines = w.log();
+    lines.erase(lines.begin());
+    return lines;
+  }
+  AppWorld w;
+};
+
+TEST_F(InputSourceChange, AnnouncesOnEveryChannelAgainstTheNameReadAtStartUp) {
+  w.switchTo(namedSource("ABC", "a"));
+  EXPECT_EQ(changes(), std::vector<std::string>{"입력 언어 변경: 2-Set Korean → ABC"});
+  EXPECT_EQ(w.delegate->currentName(), "ABC");
+  EXPECT_EQ(w.badge(), "A");
+  EXPECT_EQ(w.menuLine(), "현재 언어: ABC");
+  ASSERT_NE(w.hudWindow(), nullptr);
+  EXPECT_TRUE(w.hudWindow()->visible);
+  EXPECT_EQ(sim::findLabel(*w.hudWindow())->stringValue, "ABC");
+  // The hide timer is already running when the handler returns.
+  EXPECT_EQ(w.desktop.threads.armedTimerCount(), 1u);
+}
+
+TEST_F(InputSourceChange, AnUnchangedNameDoesNothingAtAll) {
+  const auto buttonSets = w.statusItem().simButton->titleSets;
+  w.desktop.repostSourceChanged();  // a repeated notification
+  w.desktop.threads.runPending();
+  w.switchTo(namedSource("2-Set Korean", "another.source.same.name"));
+  EXPECT_TRUE(changes().empty());
+  EXPECT_EQ(w.statusItem().simButton->titleSets, buttonSets);
+  EXPECT_EQ(w.hudManager, nullptr);
+}
+
+TEST_F(InputSourceChange, NormalizationFormsAreTheSameNameButCaseIsNot) {
+  w.switchTo(namedSource("한국어", "k"));
+  ASSERT_EQ(changes().size(), 1u);
+  // The same name spelled with conjoining jamo.
+  w.switchTo(namedSource("\xE1\x84\x92\xE1\x85\xA1\xE1\x86\xAB국어", "k"));
+  EXPECT_EQ(changes().size(), 1u);
+  EXPECT_EQ(w.delegate->currentName(), "한국어");
+  w.switchTo(namedSource("abc", "a"));
+  w.switchTo(namedSource("ABC", "a"));
+  EXPECT_EQ(changes().size(), 3u);
+}
+
+TEST_F(InputSourceChange, QuickChangesAreAllAnnouncedInOrderAndRestartTheHide) {
+  w.switchTo(namedSource("ABC", "a"));
+  w.desktop.threads.advance(0.5);
+  w.switchTo(SimSource{});  // a source that cannot be named
+  w.desktop.threads.advance(0.5);
+  w.switchTo(namedSource("2-Set Korean", "k"));
+  EXPECT_EQ(changes(), (std::vector<std::string>{"입력 언어 변경: 2-Set Korean → ABC",
+                                                 "입력 언어 변경: ABC → 알 수 없음",
+                                                 "입력 언어 변경: 알 수 없음 → 2-Set Korean"}));
+  EXPECT_EQ(w.badge(), "한");
+  w.desktop.threads.advance(1.19);
+  EXPECT_TRUE(w.hudWindow()->visible);
+  w.desktop.threads.advance(0.02);
+  EXPECT_FALSE(w.hudWindow()->visible);
+  EXPECT_EQ(w.hudWindow()->orderFronts, 3u);
+  EXPECT_EQ(w.desktop.threads.firedTimerCount(), 1u);
+}
+
+TEST_F(InputSourceChange, NamesAreLoggedVerbatim) {
+  w.switchTo(namedSource("50% %s %@ %n", "x"));
+  EXPECT_EQ(changes(), std::vector<std::string>{"입력 언어 변경: 2-Set Korean → 50% %s %@ %n"});
+}
+
+TEST_F(InputSourceChange, HardNamesFlowThroughBadgeMenuAndHUD) {
+  struct Hard {
+    std::string name;
+    std::string badge;
+  };
+  const std::string family =
+      "\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7";
+  const std::vector<Hard> names{
+      {std::string(10000, 'x'), "X"},
+      {"", "A"},
+      {"e\xCC\x81tude", "E\xCC\x81"},
+      {family + " family", family},
+      {"\xD7\xA2\xD7\x91\xD7\xA8\xD7\x99\xD7\xAA", "\xD7\xA2"},
+      {"\xFF\xFE", "\xEF\xBF\xBD"},
+  };
+  for (const auto& hard : names) {
+    w.switchTo(SimSource{simString(hard.name), std::nullopt});
+    const std::string shown = w.delegate->currentName();
+    EXPECT_EQ(w.badge(), hard.badge);
+    EXPECT_EQ(w.menuLine(), "현재 언어: " + shown);
+    EXPECT_EQ(sim::findLabel(*w.hudWindow())->stringValue, shown);
+    EXPECT_LE(w.hudWindow()->frame.size.width, 520.0);
+  }
+  EXPECT_EQ(w.desktop.probe.offMainCalls(), 0u);
+}
+
+}  // namespace
+}  // namespace vellicor::testing
