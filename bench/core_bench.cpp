@@ -77,6 +77,7 @@ void BM_ShortBadge(benchmark::State& state, const std::string& name) {
 }
 BENCHMARK_CAPTURE(BM_ShortBadge, korean, std::string("한국어"));
 BENCHMARK_CAPTURE(BM_ShortBadge, english, std::string("영어"));
+BENCHMARK_CAPTURE(BM_ShortBadge, two_set_korean, std::string("2-Set Korean"));
 BENCHMARK_CAPTURE(BM_ShortBadge, abc, std::string("ABC"));
 BENCHMARK_CAPTURE(BM_ShortBadge, dvorak, std::string("Dvorak"));
 BENCHMARK_CAPTURE(BM_ShortBadge, long_10000, std::string(10000, 'q'));

@@ -1,17 +1,17 @@
 #include "platform/icu/icu_text.h"
 
-#include <unicode/brkiter.h>
+#include "platform/icu/icu_clusters.h"
+
 #include <unicode/bytestream.h>
 #include <unicode/casemap.h>
-#include <unicode/locid.h>
 #include <unicode/normalizer2.h>
 #include <unicode/uchar.h>
-#include <unicode/utext.h>
 #include <unicode/utf8.h>
 
 #include <cstdint>
 #include <limits>
-#include <memory>
+#include <optional>
+#include <utility>
 
 namespace vellicor {
 namespace {
@@ -84,9 +84,66 @@ class WellFormed {
   std::string_view view_;
 };
 
+// Hangul syllables decompose by arithmetic into conjoining jamo, all of
+// combining class 0, so well-formed text made only of them and ASCII needs no
+// normaliser. Every syllable and every jamo is three bytes long in UTF-8.
+std::optional<std::string> asciiAndHangulNFD(std::string_view s) {
+  constexpr char32_t kSBase = 0xAC00, kLBase = 0x1100, kVBase = 0x1161, kTBase = 0x11A7;
+  constexpr char32_t kTCount = 28, kNCount = 21 * kTCount, kSCount = 19 * kNCount;
+  const auto syllableAt = [&s](size_t i) -> char32_t {
+    const auto byte = [&s](size_t k) {
+      return static_cast<char32_t>(static_cast<unsigned char>(s[k]));
+    };
+    return ((byte(i) & 0x0F) << 12) | ((byte(i + 1) & 0x3F) << 6) | (byte(i + 2) & 0x3F);
+  };
+  size_t size = 0;
+  for (size_t i = 0; i < s.size();) {
+    const auto lead = static_cast<unsigned char>(s[i]);
+    if (lead < 0x80) {
+      ++size;
+      ++i;
+      continue;
+    }
+    // U+AC00..U+D7A3 lead with EA..ED, which always start a three-byte sequence.
+    if (lead < 0xEA || lead > 0xED) {
+      return std::nullopt;
+    }
+    const char32_t c = syllableAt(i);
+    if (c < kSBase || c - kSBase >= kSCount) {
+      return std::nullopt;
+    }
+    size += (c - kSBase) % kTCount == 0 ? 6 : 9;
+    i += 3;
+  }
+  std::string out(size, '\0');
+  size_t o = 0;
+  const auto put = [&out, &o](char32_t jamo) {
+    out[o++] = static_cast<char>(0xE0 | (jamo >> 12));
+    out[o++] = static_cast<char>(0x80 | ((jamo >> 6) & 0x3F));
+    out[o++] = static_cast<char>(0x80 | (jamo & 0x3F));
+  };
+  for (size_t i = 0; i < s.size();) {
+    if (static_cast<unsigned char>(s[i]) < 0x80) {
+      out[o++] = s[i++];
+      continue;
+    }
+    const char32_t index = syllableAt(i) - kSBase;
+    put(kLBase + index / kNCount);
+    put(kVBase + (index % kNCount) / kTCount);
+    if (index % kTCount != 0) {
+      put(kTBase + index % kTCount);
+    }
+    i += 3;
+  }
+  return out;
+}
+
 std::string toNFD(const WellFormed& s) {
   if (isAscii(s.view())) {
     return std::string(s.view());
+  }
+  if (auto fast = asciiAndHangulNFD(s.view())) {
+    return std::move(*fast);
   }
   UErrorCode error = U_ZERO_ERROR;
   const icu::Normalizer2* nfd = icu::Normalizer2::getNFDInstance(error);
@@ -103,58 +160,6 @@ std::string toNFD(const WellFormed& s) {
   return U_SUCCESS(error) ? out : std::string(s.view());
 }
 
-struct UTextCloser {
-  void operator()(UText* text) const { utext_close(text); }
-};
-
-// A grapheme-cluster iterator over UTF-8 that must outlive neither its text nor itself.
-class GraphemeIterator {
- public:
-  explicit GraphemeIterator(std::string_view text) {
-    UErrorCode error = U_ZERO_ERROR;
-    text_.reset(utext_openUTF8(nullptr, text.data(), length32(text), &error));
-    if (U_FAILURE(error)) {
-      text_.reset();
-      return;
-    }
-    iterator_.reset(icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), error));
-    if (U_FAILURE(error) || !iterator_) {
-      iterator_.reset();
-      return;
-    }
-    iterator_->setText(text_.get(), error);
-    if (U_FAILURE(error)) {
-      iterator_.reset();
-    }
-  }
-  bool valid() const { return iterator_ != nullptr; }
-  bool isBoundary(int32_t offset) { return iterator_->isBoundary(offset) != 0; }
-  int32_t firstClusterEnd() {
-    iterator_->first();
-    return iterator_->next();
-  }
-
- private:
-  std::unique_ptr<UText, UTextCloser> text_;
-  std::unique_ptr<icu::BreakIterator> iterator_;
-};
-
-// Between two ASCII characters only CR LF stays joined; anything else asks ICU.
-bool isClusterBoundary(std::string_view s, size_t offset, std::unique_ptr<GraphemeIterator>& it) {
-  if (offset == 0 || offset >= s.size()) {
-    return true;
-  }
-  const auto before = static_cast<unsigned char>(s[offset - 1]);
-  const auto after = static_cast<unsigned char>(s[offset]);
-  if (before < 0x80 && after < 0x80) {
-    return !(before == '\r' && after == '\n');
-  }
-  if (!it) {
-    it = std::make_unique<GraphemeIterator>(s);
-  }
-  return it->valid() ? it->isBoundary(static_cast<int32_t>(offset)) : true;
-}
-
 bool isWhitespaceOrNewline(UChar32 c) {
   if ((c >= 0x09 && c <= 0x0D) || c == 0x85) {
     return true;
@@ -164,6 +169,24 @@ bool isWhitespaceOrNewline(UChar32 c) {
 }
 
 enum class Case { Lower, Upper };
+
+// In the root locale the only context-dependent mapping is final sigma, and
+// capital sigma changes when lower-cased, so text in which no character changes
+// maps to itself.
+bool anyChangesCase(std::string_view s, Case target) {
+  const UProperty property =
+      target == Case::Lower ? UCHAR_CHANGES_WHEN_LOWERCASED : UCHAR_CHANGES_WHEN_UPPERCASED;
+  const int32_t n = length32(s);
+  int32_t i = 0;
+  while (i < n) {
+    UChar32 c;
+    U8_NEXT(s.data(), i, n, c);
+    if (u_hasBinaryProperty(c, property)) {
+      return true;
+    }
+  }
+  return false;
+}
 
 std::string mapCase(std::string_view text, Case target) {
   const WellFormed s(text);
@@ -177,6 +200,9 @@ std::string mapCase(std::string_view text, Case target) {
       }
     }
     return out;
+  }
+  if (!anyChangesCase(s.view(), target)) {
+    return std::string(s.view());
   }
   std::string out;
   icu::StringByteSink<std::string> sink(&out);
@@ -209,9 +235,9 @@ bool IcuTextServices::contains(std::string_view haystack, std::string_view needl
   if (n.empty()) {
     return false;
   }
-  std::unique_ptr<GraphemeIterator> clusters;
+  icu_text::ClusterBoundaries clusters(h);
   for (size_t pos = h.find(n); pos != std::string::npos; pos = h.find(n, pos + 1)) {
-    if (isClusterBoundary(h, pos, clusters) && isClusterBoundary(h, pos + n.size(), clusters)) {
+    if (clusters.isBoundary(pos) && clusters.isBoundary(pos + n.size())) {
       return true;
     }
   }
@@ -256,25 +282,7 @@ std::string IcuTextServices::trimmingWhitespaceAndNewlines(std::string_view text
 std::string IcuTextServices::firstCharacter(std::string_view text) const {
   const WellFormed s(text);
   const std::string_view v = s.view();
-  if (v.empty()) {
-    return {};
-  }
-  const auto first = static_cast<unsigned char>(v[0]);
-  if (first < 0x80) {
-    if (v.size() == 1) {
-      return std::string(v);
-    }
-    const auto second = static_cast<unsigned char>(v[1]);
-    if (second < 0x80 && !(first == '\r' && second == '\n')) {
-      return std::string(v.substr(0, 1));
-    }
-  }
-  GraphemeIterator clusters(v);
-  if (!clusters.valid()) {
-    return std::string(v);
-  }
-  const int32_t end = clusters.firstClusterEnd();
-  return std::string(v.substr(0, end > 0 ? static_cast<size_t>(end) : v.size()));
+  return std::string(v.substr(0, icu_text::ClusterBoundaries(v).firstClusterEnd()));
 }
 
 }  // namespace vellicor
