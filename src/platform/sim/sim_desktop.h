@@ -8,7 +8,7 @@
 #include "platform/sim/sim_fonts.h"
 #include "platform/sim/sim_input_sources.h"
 #include "platform/sim/sim_log.h"
-#include "platform/sim/sim_notifications.h"
+#include "platform/common/queued_notification_center.h"
 #include "platform/sim/sim_screens.h"
 #include "platform/sim/sim_status_bar.h"
 #include "platform/sim/sim_threads.h"
@@ -38,8 +38,8 @@ class SimDesktop {
 
   SimThreads threads;
   SimUiProbe probe{threads};
-  SimNotificationCenter distributedCenter{threads};
-  SimNotificationCenter workspaceCenter{threads};
+  QueuedNotificationCenter distributedCenter{threads};
+  QueuedNotificationCenter workspaceCenter{threads};
   SimInputSources inputSources;
   SimStatusBar statusBar{probe};
   SimFonts fonts;

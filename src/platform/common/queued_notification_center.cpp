@@ -1,20 +1,20 @@
-#include "platform/sim/sim_notifications.h"
+#include "platform/common/queued_notification_center.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "platform/sim/sim_threads.h"
+#include "platform/threads.h"
 
-namespace vellicor::sim {
+namespace vellicor {
 
-struct SimNotificationCenter::Observer final : ObserverToken {
+struct QueuedNotificationCenter::Observer final : ObserverToken {
   std::string name;
   std::function<void()> block;
   bool removed = false;
 };
 
-std::shared_ptr<ObserverToken> SimNotificationCenter::addObserver(const std::string& name,
-                                                                  std::function<void()> block) {
+std::shared_ptr<ObserverToken> QueuedNotificationCenter::addObserver(const std::string& name,
+                                                                     std::function<void()> block) {
   auto observer = std::make_shared<Observer>();
   observer->name = name;
   observer->block = std::move(block);
@@ -23,7 +23,7 @@ std::shared_ptr<ObserverToken> SimNotificationCenter::addObserver(const std::str
   return observer;
 }
 
-void SimNotificationCenter::removeObserver(const std::shared_ptr<ObserverToken>& token) {
+void QueuedNotificationCenter::removeObserver(const std::shared_ptr<ObserverToken>& token) {
   std::lock_guard lock(mutex_);
   const auto it = std::find(observers_.begin(), observers_.end(), token);
   if (it == observers_.end()) {
@@ -34,7 +34,7 @@ void SimNotificationCenter::removeObserver(const std::shared_ptr<ObserverToken>&
   ++removals_;
 }
 
-void SimNotificationCenter::post(const std::string& name) {
+void QueuedNotificationCenter::post(const std::string& name) {
   std::lock_guard lock(mutex_);
   for (const auto& observer : observers_) {
     if (observer->name != name) {
@@ -52,15 +52,15 @@ void SimNotificationCenter::post(const std::string& name) {
   }
 }
 
-std::size_t SimNotificationCenter::observerCount(const std::string& name) const {
+std::size_t QueuedNotificationCenter::observerCount(const std::string& name) const {
   std::lock_guard lock(mutex_);
   return static_cast<std::size_t>(std::count_if(observers_.begin(), observers_.end(),
                                                 [&](const auto& o) { return o->name == name; }));
 }
 
-std::size_t SimNotificationCenter::removals() const {
+std::size_t QueuedNotificationCenter::removals() const {
   std::lock_guard lock(mutex_);
   return removals_;
 }
 
-}  // namespace vellicor::sim
+}  // namespace vellicor

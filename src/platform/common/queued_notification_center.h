@@ -9,14 +9,15 @@
 
 #include "platform/notifications.h"
 
-namespace vellicor::sim {
+namespace vellicor {
 
-class SimThreads;
+class Threads;
 
-// A notification centre that queues each observer's block on the main queue.
-class SimNotificationCenter final : public NotificationCenter {
+// A notification centre, shared by the desktops, that queues each observer's
+// block on the main queue when a notification is posted.
+class QueuedNotificationCenter final : public NotificationCenter {
  public:
-  explicit SimNotificationCenter(SimThreads& threads) : threads_(threads) {}
+  explicit QueuedNotificationCenter(Threads& threads) : threads_(threads) {}
 
   std::shared_ptr<ObserverToken> addObserver(const std::string& name,
                                              std::function<void()> block) override;
@@ -29,10 +30,10 @@ class SimNotificationCenter final : public NotificationCenter {
 
  private:
   struct Observer;
-  SimThreads& threads_;
+  Threads& threads_;
   mutable std::mutex mutex_;
   std::vector<std::shared_ptr<Observer>> observers_;
   std::size_t removals_ = 0;
 };
 
-}  // namespace vellicor::sim
+}  // namespace vellicor
