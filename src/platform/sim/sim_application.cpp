@@ -1,5 +1,7 @@
 #include "platform/sim/sim_application.h"
 
+#include "platform/common/macos_spellings.h"
+
 #include "platform/sim/sim_threads.h"
 
 namespace vellicor::sim {
@@ -36,7 +38,7 @@ void SimApplication::terminate() {
 }
 
 std::string SimApplication::didActivateApplicationNotification() const {
-  return "NSWorkspaceDidActivateApplicationNotification";
+  return kMacosDidActivateApplication;
 }
 
 bool SimApplication::sendAction(const std::string& selector) {

@@ -2,13 +2,13 @@
 
 #include <string>
 
+#include "platform/common/queued_notification_center.h"
 #include "platform/icu/icu_text.h"
 #include "platform/platform.h"
 #include "platform/sim/sim_application.h"
 #include "platform/sim/sim_fonts.h"
 #include "platform/sim/sim_input_sources.h"
 #include "platform/sim/sim_log.h"
-#include "platform/common/queued_notification_center.h"
 #include "platform/sim/sim_screens.h"
 #include "platform/sim/sim_status_bar.h"
 #include "platform/sim/sim_threads.h"

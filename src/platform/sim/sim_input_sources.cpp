@@ -1,5 +1,7 @@
 #include "platform/sim/sim_input_sources.h"
 
+#include "platform/common/macos_spellings.h"
+
 #include <memory>
 #include <utility>
 
@@ -80,12 +82,11 @@ InputSourceRef SimInputSources::copyCurrentKeyboardInputSource() {
 }
 
 std::string SimInputSources::keyText(PropertyKey key) const {
-  return key == PropertyKey::LocalizedName ? "TISPropertyLocalizedName"
-                                           : "TISPropertyInputSourceID";
+  return macosKeyText(key);
 }
 
 std::string SimInputSources::selectedSourceChangedNotification() const {
-  return "com.apple.Carbon.TISNotifySelectedKeyboardInputSourceChanged";
+  return kMacosSelectedSourceChanged;
 }
 
 }  // namespace vellicor::sim

@@ -1,5 +1,7 @@
 #include "platform/sim/sim_windows.h"
 
+#include "platform/common/live_objects.h"
+
 #include "platform/fonts.h"
 #include "platform/layout/anchor_layout.h"
 #include "platform/sim/sim_fonts.h"
@@ -242,13 +244,7 @@ void SimWindows::activateConstraints(const std::vector<LayoutConstraint>& constr
 }
 
 std::vector<std::shared_ptr<SimWindow>> SimWindows::windows() const {
-  std::vector<std::shared_ptr<SimWindow>> live;
-  for (const auto& weak : windows_) {
-    if (auto window = weak.lock()) {
-      live.push_back(window);
-    }
-  }
-  return live;
+  return liveObjects(windows_);
 }
 
 }  // namespace vellicor::sim

@@ -1,0 +1,105 @@
+#include "platform/qt/qt_application.h"
+
+#include "platform/common/macos_spellings.h"
+
+#include <pthread.h>
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <QTimer>
+
+namespace vellicor::qt {
+
+namespace {
+
+sigset_t terminationSignals() {
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, SIGINT);
+  sigaddset(&set, SIGTERM);
+  sigaddset(&set, SIGHUP);
+  return set;
+}
+
+}  // namespace
+
+// Reads the blocked termination signals from a signalfd on the main thread.
+struct QtApplication::Signals {
+  int fd = -1;
+  std::unique_ptr<QSocketNotifier> notifier;
+
+  explicit Signals(QtApplication& app) {
+    const sigset_t set = terminationSignals();
+    fd = ::signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC);
+    if (fd < 0) {
+      return;
+    }
+    notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    QObject::connect(notifier.get(), &QSocketNotifier::activated, [this, &app] {
+      signalfd_siginfo info;
+      while (::read(fd, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+      }
+      app.terminate();
+    });
+  }
+  ~Signals() {
+    notifier.reset();
+    if (fd >= 0) {
+      ::close(fd);
+    }
+  }
+  Signals(const Signals&) = delete;
+  Signals& operator=(const Signals&) = delete;
+};
+
+void QtApplication::blockTerminationSignals() {
+  const sigset_t set = terminationSignals();
+  pthread_sigmask(SIG_BLOCK, &set, nullptr);
+}
+
+QtApplication::QtApplication() : signals_(std::make_unique<Signals>(*this)) {}
+
+QtApplication::~QtApplication() = default;
+
+void QtApplication::run(const std::shared_ptr<ApplicationDelegate>& delegate) {
+  delegate_ = delegate;
+  QTimer::singleShot(0, [this] {
+    if (auto d = delegate_.lock()) {
+      d->applicationDidFinishLaunching();
+    }
+  });
+  const int status = QCoreApplication::exec();
+  if (!terminating_) {
+    // The loop ended without terminate (the session ended it): still say goodbye.
+    terminating_ = true;
+    if (auto d = delegate_.lock()) {
+      d->applicationWillTerminate();
+    }
+  }
+  exitStatus_ = status;
+}
+
+void QtApplication::terminate() {
+  if (terminating_) {
+    return;
+  }
+  terminating_ = true;
+  if (auto d = delegate_.lock()) {
+    d->applicationWillTerminate();
+  }
+  QCoreApplication::exit(0);
+}
+
+std::string QtApplication::didActivateApplicationNotification() const {
+  return kMacosDidActivateApplication;
+}
+
+bool QtApplication::sendAction(std::string_view selector) {
+  auto d = delegate_.lock();
+  return d && d->performAction(selector);
+}
+
+}  // namespace vellicor::qt

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/application.h"
+
+namespace vellicor::qt {
+
+// The application object over Qt's event loop. `run` sends the delegate its
+// launch message from inside the loop, as the loop starts; `terminate` sends
+// applicationWillTerminate once and ends the loop. SIGINT, SIGTERM and SIGHUP
+// terminate the same way, once `blockTerminationSignals` has run.
+//
+// Checklist: run, terminate and the action dispatch to the delegate are exact.
+// The workspace notification is posted by the X11 active-window watch.
+class QtApplication final : public Application {
+ public:
+  // Call first thing in main, before any thread starts, so that the signals
+  // reach the application's loop instead of ending the process.
+  static void blockTerminationSignals();
+
+  QtApplication();
+  ~QtApplication() override;
+  QtApplication(const QtApplication&) = delete;
+  QtApplication& operator=(const QtApplication&) = delete;
+
+  void run(const std::shared_ptr<ApplicationDelegate>& delegate) override;
+  void terminate() override;
+  std::string didActivateApplicationNotification() const override;
+
+  // Delivers a menu action to the delegate; false when nobody handles it.
+  bool sendAction(std::string_view selector);
+  // The loop's exit status: 0 after terminate, non-zero when it ended otherwise.
+  int exitStatus() const { return exitStatus_; }
+
+ private:
+  struct Signals;
+  std::weak_ptr<ApplicationDelegate> delegate_;
+  std::unique_ptr<Signals> signals_;
+  bool terminating_ = false;
+  int exitStatus_ = 0;
+};
+
+}  // namespace vellicor::qt

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/common/queued_notification_center.h"
+#include "platform/icu/icu_text.h"
+#include "platform/platform.h"
+#include "platform/qt/qt_application.h"
+#include "platform/qt/qt_fonts.h"
+#include "platform/qt/qt_input_sources.h"
+#include "platform/qt/qt_log.h"
+#include "platform/qt/qt_screens.h"
+#include "platform/qt/qt_status_bar.h"
+#include "platform/qt/qt_threads.h"
+#include "platform/qt/qt_windows.h"
+
+namespace vellicor::qt {
+
+class XkbKeyboard;
+class ActiveWindowWatch;
+
+// Every platform service on the Linux desktop, over a QApplication that must
+// already exist. Keyboard group switches post the selected-source notification;
+// activations of other applications post the workspace one.
+class QtDesktop {
+ public:
+  // Null, with the reason in `error`, when the display cannot serve the program.
+  static std::unique_ptr<QtDesktop> open(std::string& error);
+  ~QtDesktop();
+  QtDesktop(const QtDesktop&) = delete;
+  QtDesktop& operator=(const QtDesktop&) = delete;
+
+  Platform platform();
+
+  QtApplication application;
+  QtThreads threads;
+  QueuedNotificationCenter distributedCenter{threads};
+  QueuedNotificationCenter workspaceCenter{threads};
+  QtInputSources inputSources;
+  QtStatusBar statusBar{application};
+  QtWindows windows;
+  QtFonts fonts;
+  QtScreens screens;
+  QtLog log;
+  IcuTextServices text;
+
+ private:
+  QtDesktop();
+  class SystemClock;
+  std::unique_ptr<SystemClock> clock_;
+  std::unique_ptr<XkbKeyboard> keyboard_;
+  std::unique_ptr<ActiveWindowWatch> activation_;
+};
+
+}  // namespace vellicor::qt

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+#include "platform/input_sources.h"
+#include "platform/qt/xkb_names.h"
+
+namespace vellicor::qt {
+
+// The selected keyboard source as the desktop last reported it. Every property
+// is a string; a property the desktop does not know is absent.
+//
+// Checklist: copy, release (destroying the handle) and the string type check
+// are exact. The key texts and the notification name are macOS's spellings.
+class QtInputSources final : public InputSources {
+ public:
+  InputSourceRef copyCurrentKeyboardInputSource() override;
+  TypeID stringTypeID() const override;
+  std::string keyText(PropertyKey key) const override;
+  std::string selectedSourceChangedNotification() const override;
+
+  // Called on the main thread by whatever watches the keyboard.
+  void setCurrent(GroupSource source) { current_ = std::move(source); }
+  const GroupSource& current() const { return current_; }
+
+ private:
+  GroupSource current_;
+};
+
+}  // namespace vellicor::qt

@@ -1,0 +1,60 @@
+#include "platform/qt/qt_screens.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QScreen>
+
+#include "platform/qt/screen_coordinates.h"
+
+namespace vellicor::qt {
+namespace {
+
+Rect fromQt(const QRect& r) {
+  return {{static_cast<double>(r.x()), static_cast<double>(r.y())},
+          {static_cast<double>(r.width()), static_cast<double>(r.height())}};
+}
+
+class QtScreen final : public Screen {
+ public:
+  explicit QtScreen(QScreen* screen) : screen_(screen) {}
+  // Read when asked, so a monitor that moved reports where it is now; a monitor
+  // that went away has an empty frame.
+  Rect frame() const override {
+    if (screen_ == nullptr) {
+      return {};
+    }
+    return rectFromTopLeft(fromQt(screen_->geometry()), primaryScreenGeometry());
+  }
+
+ private:
+  QPointer<QScreen> screen_;
+};
+
+}  // namespace
+
+Rect primaryScreenGeometry() {
+  const QScreen* primary = QGuiApplication::primaryScreen();
+  return primary != nullptr ? fromQt(primary->geometry()) : Rect{};
+}
+
+Point QtScreens::mouseLocation() const {
+  const QPoint p = QCursor::pos();
+  return pointFromTopLeft({static_cast<double>(p.x()), static_cast<double>(p.y())},
+                          primaryScreenGeometry());
+}
+
+std::vector<std::shared_ptr<Screen>> QtScreens::screens() const {
+  std::vector<std::shared_ptr<Screen>> out;
+  for (QScreen* screen : QGuiApplication::screens()) {
+    out.push_back(std::make_shared<QtScreen>(screen));
+  }
+  return out;
+}
+
+std::shared_ptr<Screen> QtScreens::mainScreen() const {
+  QScreen* primary = QGuiApplication::primaryScreen();
+  return primary != nullptr ? std::make_shared<QtScreen>(primary) : nullptr;
+}
+
+}  // namespace vellicor::qt

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/status_bar.h"
+
+class QMenu;
+class QSystemTrayIcon;
+
+namespace vellicor::qt {
+
+class QtApplication;
+
+// Menus are QMenus whose chosen actions reach the delegate through the
+// application; a menu title is shown as written (an ampersand is not a mnemonic).
+class QtMenu final : public Menu {
+ public:
+  explicit QtMenu(QtApplication& application);
+  ~QtMenu() override;
+  void addItem(const std::string& title, const std::string& action,
+               const std::string& keyEquivalent) override;
+  void addSeparatorItem() override;
+  long numberOfItems() const override;
+  std::shared_ptr<MenuItem> itemAtIndex(long index) override;
+
+  QMenu* widget() const { return menu_.get(); }
+  // Each item's text as shown, separators as "---".
+  std::vector<std::string> titles() const;
+
+ private:
+  QtApplication& application_;
+  std::unique_ptr<QMenu> menu_;
+  std::vector<std::shared_ptr<MenuItem>> items_;
+};
+
+// The status item is a tray icon showing the badge; its menu opens on either click.
+//
+// Checklist: button title, menu and removal are exact. The length is ignored:
+// a tray icon is always square. The icon waits for the first title, and Qt
+// docks it when a tray host appears or comes back.
+class QtStatusItem final : public StatusItem {
+ public:
+  QtStatusItem();
+  ~QtStatusItem() override;
+  std::shared_ptr<StatusBarButton> button() override;
+  std::shared_ptr<Menu> menu() override { return menu_; }
+  void setMenu(std::shared_ptr<Menu> menu) override;
+
+  void remove();
+  QSystemTrayIcon* tray() const { return tray_.get(); }
+  const std::string& title() const;
+
+ private:
+  class Button;
+  std::unique_ptr<QSystemTrayIcon> tray_;
+  std::shared_ptr<Button> button_;
+  std::shared_ptr<Menu> menu_;
+};
+
+class QtStatusBar final : public StatusBar {
+ public:
+  explicit QtStatusBar(QtApplication& application) : application_(application) {}
+  std::shared_ptr<StatusItem> statusItemWithLength(double length) override;
+  void removeStatusItem(const std::shared_ptr<StatusItem>& item) override;
+  std::shared_ptr<Menu> makeMenu() override;
+
+  // The items in the bar, oldest first.
+  const std::vector<std::shared_ptr<QtStatusItem>>& items() const { return items_; }
+
+ private:
+  QtApplication& application_;
+  std::vector<std::shared_ptr<QtStatusItem>> items_;
+};
+
+}  // namespace vellicor::qt

@@ -1,0 +1,72 @@
+#include "platform/qt/qt_threads.h"
+
+#include <QCoreApplication>
+#include <QThread>
+#include <QTimer>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <optional>
+#include <utility>
+
+namespace vellicor::qt {
+namespace {
+
+class QtTimerSource final : public TimerSource {
+ public:
+  QtTimerSource() {
+    timer_.setSingleShot(true);
+    timer_.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      if (handler_) {
+        handler_();
+      }
+    });
+  }
+
+  void schedule(double secondsFromNow) override {
+    delay_.reset();
+    if (std::isfinite(secondsFromNow)) {
+      constexpr double kMaxMs = std::numeric_limits<int>::max();
+      delay_ = static_cast<int>(std::clamp(std::ceil(secondsFromNow * 1000.0), 0.0, kMaxMs));
+    }
+    if (timer_.isActive()) {
+      arm();
+    }
+  }
+  void setEventHandler(std::function<void()> handler) override { handler_ = std::move(handler); }
+  void activate() override { arm(); }
+  void cancel() override {
+    timer_.stop();
+    delay_.reset();
+  }
+
+ private:
+  void arm() {
+    timer_.stop();
+    if (delay_) {
+      timer_.start(*delay_);
+    }
+  }
+
+  QTimer timer_;
+  std::optional<int> delay_;
+  std::function<void()> handler_;
+};
+
+}  // namespace
+
+bool QtThreads::isMainThread() const {
+  const auto* app = QCoreApplication::instance();
+  return app != nullptr && QThread::currentThread() == app->thread();
+}
+
+void QtThreads::asyncMain(std::function<void()> work) {
+  QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(work), Qt::QueuedConnection);
+}
+
+std::shared_ptr<TimerSource> QtThreads::makeTimerSource() {
+  return std::make_shared<QtTimerSource>();
+}
+
+}  // namespace vellicor::qt

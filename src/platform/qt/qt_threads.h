@@ -1,0 +1,23 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "platform/threads.h"
+
+namespace vellicor::qt {
+
+// The main thread is the one running Qt's event loop; work is queued to the
+// application object, behind everything queued before it; timers are Qt's
+// precise single-shot timers on the main thread.
+//
+// Checklist: isMainThread, asyncMain and one-shot timers are exact. A timer
+// scheduled with a non-finite delay never fires; a negative one fires at once.
+class QtThreads final : public Threads {
+ public:
+  bool isMainThread() const override;
+  void asyncMain(std::function<void()> work) override;
+  std::shared_ptr<TimerSource> makeTimerSource() override;
+};
+
+}  // namespace vellicor::qt

@@ -1,0 +1,327 @@
+#include "platform/qt/qt_windows.h"
+
+#include "platform/common/live_objects.h"
+
+#include <QBitmap>
+#include <QFontMetricsF>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPointer>
+#include <QWidget>
+#include <cmath>
+
+#include "platform/layout/anchor_layout.h"
+#include "platform/qt/qt_fonts.h"
+#include "platform/qt/qt_screens.h"
+#include "platform/qt/screen_coordinates.h"
+#include "platform/qt/x11_support.h"
+
+namespace vellicor::qt {
+namespace {
+
+// The HUD material: a dark, slightly translucent fill.
+const QColor kHUDMaterial(24, 24, 26, 215);
+
+QRect toPixels(const Rect& r) {
+  const auto x = static_cast<int>(std::lround(r.origin.x));
+  const auto y = static_cast<int>(std::lround(r.origin.y));
+  const auto w = static_cast<int>(std::lround(r.size.width));
+  const auto h = static_cast<int>(std::lround(r.size.height));
+  return {x, y, w, h};
+}
+
+// What every view here shares: its widget, its subviews and the constraints
+// activated with it as their second item (its container role).
+struct QtViewNode {
+  virtual ~QtViewNode() {
+    // The widget's parent may have deleted it already; QPointer knows.
+    delete widget.data();
+  }
+  virtual std::optional<Size> intrinsicSize() const { return std::nullopt; }
+
+  // Places each subview where the constraints put it inside this view's size.
+  void layoutSubviews() {
+    const QSize size = widget->size();
+    for (const auto& subview : subviews) {
+      auto* node = dynamic_cast<QtViewNode*>(subview.get());
+      if (node == nullptr || node->widget == nullptr) {
+        continue;
+      }
+      const Size intrinsic = node->intrinsicSize().value_or(Size{});
+      const auto x = layout::solveAxis(constraints, *subview, layout::Axis::Horizontal,
+                                       size.width(), intrinsic.width);
+      const auto y = layout::solveAxis(constraints, *subview, layout::Axis::Vertical, size.height(),
+                                       intrinsic.height);
+      if (x && y) {
+        // Vertical spans run from the top, as Qt's widget coordinates do.
+        node->widget->setGeometry(toPixels({{x->start, y->start}, {x->length, y->length}}));
+      }
+      node->layoutSubviews();
+    }
+  }
+
+  QPointer<QWidget> widget;
+  std::vector<std::shared_ptr<View>> subviews;
+  std::vector<LayoutConstraint> constraints;
+};
+
+QtViewNode* nodeOf(const View* view) {
+  return dynamic_cast<QtViewNode*>(const_cast<View*>(view));
+}
+
+template <class Base>
+struct QtViewOf : Base, QtViewNode {
+  explicit QtViewOf(QWidget* w, const Rect& frame) {
+    widget = w;
+    widget->setGeometry(toPixels(frame));
+  }
+  Rect bounds() const override {
+    const QSize s = widget ? widget->size() : QSize();
+    return {{0, 0}, {static_cast<double>(s.width()), static_cast<double>(s.height())}};
+  }
+  void setTranslatesAutoresizingMaskIntoConstraints(bool) override {}
+  void addSubview(std::shared_ptr<View> subview) override {
+    if (auto* node = nodeOf(subview.get()); node != nullptr && node->widget && widget) {
+      node->widget->setParent(widget);
+      node->widget->show();
+    }
+    subviews.push_back(std::move(subview));
+  }
+};
+
+struct QtLayer final : Layer {
+  explicit QtLayer(QWidget* owner) : owner(owner) {}
+  void setCornerRadius(double radius) override {
+    cornerRadius = radius;
+    if (owner) {
+      owner->update();
+    }
+  }
+  QPointer<QWidget> owner;
+  double cornerRadius = 0;
+};
+
+class EffectWidget final : public QWidget {
+ public:
+  std::shared_ptr<QtLayer> layer;
+  bool material = false;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    if (!material) {
+      return;
+    }
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const double r = layer ? layer->cornerRadius : 0;
+    QPainterPath path;
+    path.addRoundedRect(QRectF(rect()), r, r);
+    painter.fillPath(path, kHUDMaterial);
+  }
+};
+
+struct QtVisualEffectView final : QtViewOf<VisualEffectView> {
+  explicit QtVisualEffectView(const Rect& frame) : QtViewOf(new EffectWidget, frame) {}
+  EffectWidget* effect() const { return static_cast<EffectWidget*>(widget.data()); }
+  void setMaterial(int) override {
+    effect()->material = true;
+    effect()->update();
+  }
+  void setState(int) override {}
+  void setWantsLayer(bool wants) override {
+    if (wants && !effect()->layer) {
+      effect()->layer = std::make_shared<QtLayer>(effect());
+    }
+  }
+  std::shared_ptr<Layer> layer() override { return effect() ? effect()->layer : nullptr; }
+  double cornerRadius() const {
+    return effect() && effect()->layer ? effect()->layer->cornerRadius : 0;
+  }
+};
+
+struct QtLabel final : QtViewOf<Label> {
+  explicit QtLabel(const std::string& text) : QtViewOf(new QLabel, Rect{}) {
+    // A name is text, never markup.
+    label()->setTextFormat(Qt::PlainText);
+    label()->setWordWrap(false);
+    setStringValue(text);
+  }
+  QLabel* label() const { return static_cast<QLabel*>(widget.data()); }
+  void setIdentifier(const std::string& identifier) override {
+    label()->setObjectName(QString::fromStdString(identifier));
+  }
+  void setFont(std::shared_ptr<Font> font) override {
+    font_ = std::move(font);
+    if (const auto* f = dynamic_cast<const QtFont*>(font_.get())) {
+      label()->setFont(f->font());
+    }
+  }
+  std::shared_ptr<Font> font() const override { return font_; }
+  void setTextColor(Color color) override {
+    QPalette palette = label()->palette();
+    palette.setColor(QPalette::WindowText, color == Color::White ? Qt::white : Qt::transparent);
+    label()->setPalette(palette);
+  }
+  void setAlignment(int alignment) override {
+    label()->setAlignment(alignment == kTextAlignmentCenter ? Qt::AlignCenter
+                                                            : Qt::AlignLeft | Qt::AlignVCenter);
+  }
+  // A QLabel without word wrap clips what does not fit.
+  void setLineBreakMode(int) override {}
+  void setStringValue(const std::string& text) override {
+    label()->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+  }
+  std::optional<Size> intrinsicSize() const override {
+    const QFontMetricsF metrics(label()->font());
+    return Size{metrics.horizontalAdvance(label()->text()), metrics.height()};
+  }
+
+  std::shared_ptr<Font> font_;
+};
+
+}  // namespace
+
+struct QtWindow::Widget final : QWidget {
+  Widget()
+      : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                             Qt::WindowDoesNotAcceptFocus | Qt::X11BypassWindowManagerHint) {
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setFocusPolicy(Qt::NoFocus);
+  }
+};
+
+QtWindow::QtWindow(const Rect& contentRect) : widget_(std::make_unique<Widget>()) {
+  widget_->setGeometry(toPixels(rectToTopLeft(contentRect, primaryScreenGeometry())));
+}
+
+QtWindow::~QtWindow() = default;
+
+void QtWindow::setOpaque(bool opaque) {
+  widget_->setAttribute(Qt::WA_TranslucentBackground, !opaque);
+}
+
+void QtWindow::setBackgroundColor(Color color) {
+  widget_->setAttribute(Qt::WA_NoSystemBackground, color == Color::Clear);
+}
+
+void QtWindow::setIgnoresMouseEvents(bool ignores) {
+  widget_->setWindowFlag(Qt::WindowTransparentForInput, ignores);
+  widget_->setAttribute(Qt::WA_TransparentForMouseEvents, ignores);
+}
+
+void QtWindow::setAcceptsMouseMovedEvents(bool accepts) {
+  widget_->setMouseTracking(accepts);
+}
+
+void QtWindow::setContentView(std::shared_ptr<View> view) {
+  content_ = std::move(view);
+  if (auto* node = nodeOf(content_.get()); node != nullptr && node->widget) {
+    node->widget->setParent(widget_.get());
+    node->widget->show();
+  }
+  layoutContent();
+}
+
+void QtWindow::setFrame(const Rect& frame, bool) {
+  widget_->setGeometry(toPixels(rectToTopLeft(frame, primaryScreenGeometry())));
+  layoutContent();
+}
+
+void QtWindow::setAlphaValue(double alpha) {
+  widget_->setWindowOpacity(alpha);
+}
+
+void QtWindow::orderFrontRegardless() {
+  layoutContent();
+  updateMask();
+  widget_->show();
+  widget_->raise();
+}
+
+void QtWindow::orderOut() {
+  widget_->hide();
+}
+
+QWidget* QtWindow::widget() const {
+  return widget_.get();
+}
+
+std::optional<std::string> QtWindow::labelText() const {
+  if (auto* node = nodeOf(content_.get())) {
+    for (const auto& subview : node->subviews) {
+      if (const auto* label = dynamic_cast<const QtLabel*>(subview.get())) {
+        return label->label()->text().toStdString();
+      }
+    }
+  }
+  return std::nullopt;
+}
+
+void QtWindow::layoutContent() {
+  auto* node = nodeOf(content_.get());
+  if (node == nullptr || !node->widget) {
+    return;
+  }
+  node->widget->setGeometry(QRect(QPoint(0, 0), widget_->size()));
+  node->layoutSubviews();
+}
+
+// Without a compositor a translucent window shows black where it should be
+// clear, so the round corners are cut out with a mask instead.
+void QtWindow::updateMask() {
+  double radius = 0;
+  if (auto* node = nodeOf(content_.get())) {
+    for (const auto& subview : node->subviews) {
+      if (const auto* effect = dynamic_cast<const QtVisualEffectView*>(subview.get())) {
+        radius = effect->cornerRadius();
+      }
+    }
+  }
+  if (compositorRunning() || radius <= 0) {
+    widget_->clearMask();
+    return;
+  }
+  QBitmap mask(widget_->size());
+  mask.fill(Qt::color0);
+  QPainter painter(&mask);
+  painter.setBrush(Qt::color1);
+  painter.setPen(Qt::NoPen);
+  painter.drawRoundedRect(QRectF(QPointF(0, 0), QSizeF(widget_->size())), radius, radius);
+  painter.end();
+  widget_->setMask(mask);
+}
+
+std::shared_ptr<Window> QtWindows::makeWindow(const Rect& contentRect, unsigned, int, bool) {
+  auto window = std::make_shared<QtWindow>(contentRect);
+  windows_.push_back(window);
+  return window;
+}
+
+std::shared_ptr<View> QtWindows::makeView(const Rect& frame) {
+  return std::make_shared<QtViewOf<View>>(new QWidget, frame);
+}
+
+std::shared_ptr<VisualEffectView> QtWindows::makeVisualEffectView(const Rect& frame) {
+  return std::make_shared<QtVisualEffectView>(frame);
+}
+
+std::shared_ptr<Label> QtWindows::makeLabel(const std::string& text) {
+  return std::make_shared<QtLabel>(text);
+}
+
+void QtWindows::activateConstraints(const std::vector<LayoutConstraint>& constraints) {
+  for (const auto& c : constraints) {
+    if (QtViewNode* container = nodeOf(c.second)) {
+      container->constraints.push_back(c);
+    }
+  }
+}
+
+std::vector<std::shared_ptr<QtWindow>> QtWindows::windows() const {
+  return liveObjects(windows_);
+}
+
+}  // namespace vellicor::qt

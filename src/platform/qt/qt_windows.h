@@ -1,0 +1,73 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/windows.h"
+
+class QWidget;
+
+namespace vellicor::qt {
+
+// The HUD as a frameless top-level widget that the window manager does not
+// manage (override-redirect): it never takes focus or activates, shows on every
+// workspace and stays above other windows, full-screen ones included. Input
+// passes through it. With a compositor its background is translucent with
+// round corners; without one the corners are cut with a shape mask.
+//
+// Checklist: frame (flipped at this edge), alpha, order front and order out are
+// exact; level, mouse and collection settings are met by the window type and
+// kept for inspection; the HUD material is drawn as a dark translucent fill.
+class QtWindow final : public Window {
+ public:
+  explicit QtWindow(const Rect& contentRect);
+  ~QtWindow() override;
+  void setLevel(int level) override { level_ = level; }
+  void setOpaque(bool opaque) override;
+  void setBackgroundColor(Color color) override;
+  void setIgnoresMouseEvents(bool ignores) override;
+  void setCollectionBehavior(unsigned behavior) override { collectionBehavior_ = behavior; }
+  void setAcceptsMouseMovedEvents(bool accepts) override;
+  void setReleasedWhenClosed(bool) override {}
+  void setContentView(std::shared_ptr<View> view) override;
+  void setFrame(const Rect& frame, bool display) override;
+  void setAlphaValue(double alpha) override;
+  void orderFrontRegardless() override;
+  void orderOut() override;
+
+  QWidget* widget() const;
+  std::optional<int> level() const { return level_; }
+  std::optional<unsigned> collectionBehavior() const { return collectionBehavior_; }
+  // The label's text as shown, when the content holds a label.
+  std::optional<std::string> labelText() const;
+
+ private:
+  void layoutContent();
+  void updateMask();
+
+  struct Widget;
+  std::unique_ptr<Widget> widget_;
+  std::shared_ptr<View> content_;
+  std::optional<int> level_;
+  std::optional<unsigned> collectionBehavior_;
+};
+
+class QtWindows final : public Windows {
+ public:
+  std::shared_ptr<Window> makeWindow(const Rect& contentRect, unsigned styleMask, int backing,
+                                     bool defer) override;
+  std::shared_ptr<View> makeView(const Rect& frame) override;
+  std::shared_ptr<VisualEffectView> makeVisualEffectView(const Rect& frame) override;
+  std::shared_ptr<Label> makeLabel(const std::string& text) override;
+  void activateConstraints(const std::vector<LayoutConstraint>& constraints) override;
+
+  // The windows made so far that are still alive.
+  std::vector<std::shared_ptr<QtWindow>> windows() const;
+
+ private:
+  std::vector<std::weak_ptr<QtWindow>> windows_;
+};
+
+}  // namespace vellicor::qt

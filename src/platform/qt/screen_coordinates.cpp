@@ -1,0 +1,28 @@
+#include "platform/qt/screen_coordinates.h"
+
+namespace vellicor::qt {
+namespace {
+
+double flipLine(const Rect& primary) {
+  return primary.origin.y + primary.size.height;
+}
+
+}  // namespace
+
+Point pointFromTopLeft(const Point& topLeft, const Rect& primary) {
+  return {topLeft.x - primary.origin.x, flipLine(primary) - topLeft.y};
+}
+
+Rect rectFromTopLeft(const Rect& topLeft, const Rect& primary) {
+  return {{topLeft.origin.x - primary.origin.x,
+           flipLine(primary) - (topLeft.origin.y + topLeft.size.height)},
+          topLeft.size};
+}
+
+Rect rectToTopLeft(const Rect& global, const Rect& primary) {
+  return {{global.origin.x + primary.origin.x,
+           flipLine(primary) - (global.origin.y + global.size.height)},
+          global.size};
+}
+
+}  // namespace vellicor::qt

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdlib>
+#include <string_view>
+
+struct xcb_connection_t;
+
+namespace vellicor::qt {
+
+// Qt's own connection to the X server; null when not running on X11.
+xcb_connection_t* qtConnection();
+
+// The default screen's root window, or 0.
+unsigned rootWindow(xcb_connection_t* c);
+
+// The atom of `name`, or 0 when the server cannot tell.
+unsigned internAtom(xcb_connection_t* c, std::string_view name, bool onlyIfExists = false);
+
+// An xcb reply, freed with its owner.
+template <class T>
+class Reply {
+ public:
+  explicit Reply(T* reply) : reply_(reply) {}
+  ~Reply() { std::free(reply_); }
+  Reply(const Reply&) = delete;
+  Reply& operator=(const Reply&) = delete;
+  T* get() const { return reply_; }
+  T* operator->() const { return reply_; }
+  explicit operator bool() const { return reply_ != nullptr; }
+
+ private:
+  T* reply_;
+};
+
+}  // namespace vellicor::qt

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/qt/xkb_names.h"
+
+namespace vellicor::qt {
+
+// Watches the core keyboard through the X extension XKB on Qt's own X
+// connection: the locked group from state notifications, and the group names
+// and rules names, read again shortly after the keyboard or its names change.
+class XkbKeyboard {
+ public:
+  // `changed` runs on the main thread after each group switch or keymap change.
+  // Returns null, with the reason in `error`, when the display has no XKB.
+  static std::unique_ptr<XkbKeyboard> open(std::function<void()> changed, std::string& error);
+  ~XkbKeyboard();
+  XkbKeyboard(const XkbKeyboard&) = delete;
+  XkbKeyboard& operator=(const XkbKeyboard&) = delete;
+
+  GroupSource current() const;
+
+ private:
+  struct Impl;
+  explicit XkbKeyboard(std::unique_ptr<Impl> impl);
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace vellicor::qt

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vellicor::qt {
+
+// The root window's _XKB_RULES_NAMES: five NUL-terminated strings (rules,
+// model, layouts, variants, options), the lists comma-separated, one entry per
+// keyboard group.
+struct RulesNames {
+  std::string rules;
+  std::string model;
+  std::vector<std::string> layouts;
+  std::vector<std::string> variants;
+  std::string options;
+};
+
+RulesNames parseRulesNames(std::string_view property);
+
+// The machine name of a group's layout: "kr(kr104)" for a variant, "us" without
+// one; none when the rules name no layout for the group.
+std::optional<std::string> layoutIdentifier(const RulesNames& names, std::size_t group);
+
+// One keyboard group as the desktop names it.
+struct GroupSource {
+  std::optional<std::string> localizedName;  // the group's name, when it has one
+  std::optional<std::string> identifier;     // its layout and variant, when known
+};
+
+GroupSource groupSource(const std::vector<std::string>& groupNames, const RulesNames& rules,
+                        std::size_t group);
+
+}  // namespace vellicor::qt
