@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QWidget>
@@ -219,6 +220,59 @@ TEST_F(Session, TheIconComesBackWhenTheTrayHostRestarts) {
   Child trayer({"trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height",
                 "24", "--monitor", "primary"});
   EXPECT_TRUE(pumpUntil(trayDocked, 10.0));
+}
+
+TEST_F(Session, EmptyLongAndIllFormedGroupNamesAreShownAndLoggedAsTheyStand) {
+  x->lockGroup(0);
+  ASSERT_TRUE(pumpUntil([] { return (*delegate)->currentName() == kEnglish; }));
+  // An empty name leaves the layout's machine name; the other name is a
+  // format-looking prefix, a byte that is not UTF-8 and 10,000 Hangul syllables.
+  std::string syllables;
+  for (int i = 0; i < 10000; ++i) {
+    syllables += "가";
+  }
+  ASSERT_TRUE(x->setGroupNames({"", "%n%s%@\xFF" + syllables}));
+  ASSERT_TRUE(pumpUntil([] { return (*delegate)->currentName() == "us"; }));
+  EXPECT_TRUE(logHas("입력 언어 변경: " + kEnglish + " → us\n"));
+  EXPECT_EQ(item()->title(), "A");
+
+  x->lockGroup(1);
+  const std::string odd = "%n%s%@\xEF\xBF\xBD" + syllables;
+  ASSERT_TRUE(pumpUntil([&] { return (*delegate)->currentName() == odd; }));
+  EXPECT_TRUE(logHas("입력 언어 변경: us → " + odd + "\n"));
+  EXPECT_EQ(item()->title(), "%");
+  EXPECT_EQ(menuTitles().at(0), "현재 언어: " + odd);
+  ASSERT_TRUE(pumpUntil(hudViewable));
+  EXPECT_EQ(hud()->labelText(), odd);
+  EXPECT_EQ(hudOnScreen()->width, 520);
+
+  Child setxkbmap({"setxkbmap", "-layout", "us,kr", "-variant", ",kr104"});
+  ASSERT_EQ(setxkbmap.wait(20), 0);
+  EXPECT_TRUE(pumpUntil([] { return (*delegate)->currentName() == kKorean; }));
+}
+
+TEST_F(Session, AMonitorRemovedAndAddedWhileRunningIsFollowed) {
+  const auto xrandr = [](std::vector<std::string> args) {
+    args.insert(args.begin(), "xrandr");
+    return Child(args).wait(10) == std::optional<int>(0);
+  };
+  x->movePointer(kLeft.centreX(), kLeft.centreY());
+  ASSERT_TRUE(xrandr({"--delmonitor", "left"}));
+  ASSERT_TRUE(pumpUntil([] { return QGuiApplication::screens().size() == 1; }));
+  // The pointer is on no monitor now: the HUD goes to the primary one.
+  x->lockGroup(0);
+  ASSERT_TRUE(pumpUntil([] { return (*delegate)->currentName() == kEnglish && hudViewable(); }));
+  auto state = hudOnScreen();
+  EXPECT_NEAR(state->x + state->width / 2.0, kRight.centreX(), 1.0);
+
+  ASSERT_TRUE(xrandr({"--setmonitor", "left", "1280/339x800/212+0+100", "none"}));
+  ASSERT_TRUE(pumpUntil([] { return QGuiApplication::screens().size() == 2; }));
+  x->lockGroup(1);
+  ASSERT_TRUE(pumpUntil([] { return (*delegate)->currentName() == kKorean && hudViewable(); }));
+  pumpFor(0.05);
+  state = hudOnScreen();
+  EXPECT_NEAR(state->x + state->width / 2.0, kLeft.centreX(), 1.0);
+  EXPECT_NEAR(state->y + state->height / 2.0, kLeft.centreY(), 1.0);
 }
 
 }  // namespace

@@ -37,6 +37,23 @@ void XTestClient::movePointer(int x, int y) {
   XSync(display_, False);
 }
 
+bool XTestClient::setGroupNames(const std::vector<std::string>& names) {
+  XkbDescPtr keyboard = XkbAllocKeyboard();
+  if (keyboard == nullptr) {
+    return false;
+  }
+  keyboard->device_spec = XkbUseCoreKbd;
+  bool ok = XkbGetNames(display_, XkbGroupNamesMask, keyboard) == Success;
+  for (size_t g = 0; ok && g < names.size() && g < XkbNumKbdGroups; ++g) {
+    // Xlib leaves a group whose atom is None as it was; the empty name has an atom.
+    keyboard->names->groups[g] = XInternAtom(display_, names[g].c_str(), False);
+  }
+  ok = ok && XkbSetNames(display_, XkbGroupNamesMask, 0, 0, keyboard) != 0;
+  XSync(display_, False);
+  XkbFreeKeyboard(keyboard, 0, True);
+  return ok;
+}
+
 std::optional<WindowState> XTestClient::window(unsigned long id) {
   XWindowAttributes attributes{};
   if (XGetWindowAttributes(display_, id, &attributes) == 0) {

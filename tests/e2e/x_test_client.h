@@ -31,6 +31,8 @@ class XTestClient {
   // XkbLockGroup, as a layout-switch key does.
   void lockGroup(unsigned group);
   void movePointer(int x, int y);
+  // Renames the keyboard's first groups, as a keymap with such names would.
+  bool setGroupNames(const std::vector<std::string>& names);
   std::optional<WindowState> window(unsigned long id);
   // The window's parent, 0 when it has none or is gone.
   unsigned long parentOf(unsigned long id);
