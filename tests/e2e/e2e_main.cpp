@@ -1,0 +1,19 @@
+// The end-to-end tests run on a real X display, started by tools/x-session.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  if (std::getenv("DISPLAY") == nullptr) {
+    std::fprintf(stderr, "these tests need an X display: run them under tools/x-session\n");
+    return 1;
+  }
+  qputenv("QT_QPA_PLATFORM", "xcb");
+  QApplication app(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);
+  return RUN_ALL_TESTS();
+}
