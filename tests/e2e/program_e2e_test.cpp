@@ -66,12 +66,35 @@ TEST(Program, LogsSwitchesAndEndsCleanlyOnTerminate) {
   x.lockGroup(0);
 }
 
+TEST(Program, StartedWithoutATrayHostItDocksWhenOneAppears) {
+  XTestClient x;
+  ASSERT_TRUE(x.connected());
+  Child(std::vector<std::string>{"pkill", "-x", "trayer"}).wait(5);
+  const std::string err = errPath("notray");
+  Child child({program()}, err);
+  ASSERT_TRUE(waitForText(err, "Vellicor 앱 시작.", 10)) << readFile(err);
+  EXPECT_FALSE(x.dockedWindowOf("vellicor"));
+  Child trayer({"trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height",
+                "24", "--monitor", "primary"});
+  bool docked = false;
+  for (int i = 0; i < 500 && !docked; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    docked = x.dockedWindowOf("vellicor");
+  }
+  EXPECT_TRUE(docked);
+  child.signal(SIGTERM);
+  EXPECT_EQ(child.wait(10), 0);
+}
+
 TEST(Program, ExitsWithAnErrorWhenTheXServerGoesAway) {
   int n = 70;
   while (access(("/tmp/.X11-unix/X" + std::to_string(n)).c_str(), F_OK) == 0) {
     ++n;
   }
-  const std::string display = ":" + std::to_string(n);
+  // Appended rather than concatenated: GCC 12 at -O3 warns falsely (-Wrestrict)
+  // about `":" + std::to_string(n)`.
+  std::string display = ":";
+  display += std::to_string(n);
   Child server(
       {"Xtigervnc", display, "-geometry", "800x600", "-SecurityTypes", "None", "-rfbport", "0"});
   const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);

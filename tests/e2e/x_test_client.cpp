@@ -90,6 +90,42 @@ unsigned long XTestClient::parentOf(unsigned long id) {
   return parent == root ? 0 : parent;
 }
 
+bool XTestClient::dockedWindowOf(const std::string& name) {
+  // Tray hosts keep icons a few levels below their own top-level window.
+  std::vector<std::pair<Window, int>> pending{{DefaultRootWindow(display_), 0}};
+  while (!pending.empty()) {
+    const auto [window, depth] = pending.back();
+    pending.pop_back();
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (XQueryTree(display_, window, &root, &parent, &children, &count) == 0) {
+      continue;
+    }
+    for (unsigned i = 0; i < count; ++i) {
+      XClassHint hint{};
+      bool match = false;
+      if (depth > 0 && XGetClassHint(display_, children[i], &hint) != 0) {
+        match = hint.res_name != nullptr && name == hint.res_name;
+        XFree(hint.res_name);
+        XFree(hint.res_class);
+      }
+      const auto state = match ? this->window(children[i]) : std::nullopt;
+      if (state && state->viewable) {
+        XFree(children);
+        return true;
+      }
+      if (depth < 3) {
+        pending.emplace_back(children[i], depth + 1);
+      }
+    }
+    if (children != nullptr) {
+      XFree(children);
+    }
+  }
+  return false;
+}
+
 std::vector<unsigned long> XTestClient::viewableWindowsOf(const std::string& name) {
   std::vector<unsigned long> out;
   Window root = 0, parent = 0;

@@ -36,6 +36,9 @@ class XTestClient {
   std::optional<WindowState> window(unsigned long id);
   // The window's parent, 0 when it has none or is gone.
   unsigned long parentOf(unsigned long id);
+  // Whether a viewable window whose WM_CLASS instance is `name` sits inside
+  // another client's window, as a tray icon docked in a tray host does.
+  bool dockedWindowOf(const std::string& name);
   // Top-level windows whose WM_CLASS instance is `name` and that are viewable.
   std::vector<unsigned long> viewableWindowsOf(const std::string& name);
 

@@ -2,26 +2,21 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
-#include <array>
+#include <algorithm>
 
 namespace vellicor::qt {
 namespace {
 
-constexpr std::array<int, 6> kSizes{16, 22, 24, 32, 48, 64};
-constexpr std::array<qreal, 2> kScales{1.0, 2.0};
-
-QPixmap draw(const QString& text, int size, qreal scale) {
-  QPixmap pixmap(static_cast<int>(size * scale), static_cast<int>(size * scale));
-  pixmap.setDevicePixelRatio(scale);
-  pixmap.fill(Qt::transparent);
-  QPainter painter(&pixmap);
+void drawBadge(QPainter& painter, const QRectF& area, const QString& text) {
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setRenderHint(QPainter::TextAntialiasing);
-
-  const QRectF tile(0.5, 0.5, size - 1.0, size - 1.0);
+  const qreal size = std::min(area.width(), area.height());
+  const QRectF tile(area.center().x() - size / 2 + 0.5, area.center().y() - size / 2 + 0.5,
+                    size - 1.0, size - 1.0);
   const qreal radius = size * 0.22;
   QPainterPath path;
   path.addRoundedRect(tile, radius, radius);
@@ -40,20 +35,39 @@ QPixmap draw(const QString& text, int size, qreal scale) {
   painter.setFont(font);
   painter.setPen(Qt::white);
   painter.drawText(tile, Qt::AlignCenter | Qt::TextSingleLine, text);
-  return pixmap;
 }
+
+// Draws the badge at whatever size and pixel ratio the tray asks for, when it
+// asks: setting a new badge costs nothing until the icon is painted.
+class BadgeEngine final : public QIconEngine {
+ public:
+  explicit BadgeEngine(QString text) : text_(std::move(text)) {}
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode, QIcon::State) override {
+    drawBadge(*painter, rect, text_);
+  }
+  QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+    return scaledPixmap(size, mode, state, 1.0);
+  }
+  QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
+                       qreal scale) override {
+    QPixmap pixmap(size * scale);
+    pixmap.setDevicePixelRatio(scale);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    paint(&painter, QRect(QPoint(0, 0), size), mode, state);
+    return pixmap;
+  }
+  QIconEngine* clone() const override { return new BadgeEngine(text_); }
+
+ private:
+  QString text_;
+};
 
 }  // namespace
 
 QIcon badgeIcon(const std::string& badge) {
-  const QString text = QString::fromUtf8(badge.data(), static_cast<qsizetype>(badge.size()));
-  QIcon icon;
-  for (const int size : kSizes) {
-    for (const qreal scale : kScales) {
-      icon.addPixmap(draw(text, size, scale));
-    }
-  }
-  return icon;
+  return QIcon(
+      new BadgeEngine(QString::fromUtf8(badge.data(), static_cast<qsizetype>(badge.size()))));
 }
 
 }  // namespace vellicor::qt

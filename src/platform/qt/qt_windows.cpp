@@ -239,6 +239,9 @@ void QtWindow::orderFrontRegardless() {
   updateMask();
   widget_->show();
   widget_->raise();
+  // Paint now, right behind the map request, instead of a round trip later
+  // when the server's expose event comes back.
+  widget_->repaint();
 }
 
 void QtWindow::orderOut() {
