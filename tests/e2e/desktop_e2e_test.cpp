@@ -126,8 +126,8 @@ TEST_F(Session, ASwitchShowsTheHudClickThroughOnThePointersMonitorThenHidesIt) {
   EXPECT_EQ(state->inputRectangles, 0);
   EXPECT_FALSE(hud()->widget()->isActiveWindow());
 
-  // Still up just before the 1.2 s are over, gone soon after.
-  pumpUntil([&] { return shown.elapsed() >= 1000; });
+  // Still up well before the 1.2 s are over (a timer never fires early), gone soon after.
+  pumpUntil([&] { return shown.elapsed() >= 900; });
   EXPECT_TRUE(hudViewable());
   EXPECT_TRUE(pumpUntil([] { return !hudViewable(); }, 3.0));
 }

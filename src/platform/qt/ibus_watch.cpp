@@ -22,14 +22,18 @@ const QString kService = QStringLiteral("org.freedesktop.IBus");
 const QString kPath = QStringLiteral("/org/freedesktop/IBus");
 const QString kInterface = QStringLiteral("org.freedesktop.IBus");
 
+// Read as ibus-daemon reads it, with the same stand-in when the machine has no id.
 std::string machineId() {
-  for (const char* path : {"/etc/machine-id", "/var/lib/dbus/machine-id"}) {
+  for (const char* path : {"/var/lib/dbus/machine-id", "/etc/machine-id"}) {
     QFile file(QString::fromLatin1(path));
     if (file.open(QIODevice::ReadOnly)) {
-      return file.readAll().trimmed().toStdString();
+      const QByteArray id = file.readAll().trimmed();
+      if (!id.isEmpty()) {
+        return id.toStdString();
+      }
     }
   }
-  return {};
+  return "machine-id";
 }
 
 QString busDirectory() {
