@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/common/utf8.h"
 #include "platform/icu/icu_text.h"
 
 namespace vellicor {
@@ -106,6 +107,30 @@ TEST(TextShortcuts, CaseMappingAgreesWithTheRootLocaleForEveryCodePoint) {
     ASSERT_TRUE(U_SUCCESS(error));
     ASSERT_EQ(text.lowercased(s), lower) << std::hex << static_cast<uint32_t>(c);
     ASSERT_EQ(text.uppercased(s), upper) << std::hex << static_cast<uint32_t>(c);
+  }
+}
+
+TEST(TextShortcuts, Utf8RepairAgreesWithIcuOnEveryShortByteString) {
+  // Every string of one and two bytes, and every three-byte string whose first
+  // byte is a lead byte, each between ASCII letters.
+  std::vector<std::string> inputs;
+  for (int a = 0; a < 256; ++a) {
+    inputs.push_back({static_cast<char>(a)});
+    for (int b = 0; b < 256; ++b) {
+      inputs.push_back({static_cast<char>(a), static_cast<char>(b)});
+      if (a >= 0xE0 && a <= 0xF4) {
+        for (int c : {0x00, 0x41, 0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0, 0xFF}) {
+          inputs.push_back({static_cast<char>(a), static_cast<char>(b), static_cast<char>(c)});
+        }
+      }
+    }
+  }
+  for (const auto& bytes : inputs) {
+    const std::string s = "x" + bytes + "y";
+    std::string expected;
+    icu::UnicodeString::fromUTF8(s).toUTF8String(expected);
+    ASSERT_EQ(repairedUtf8(s), expected) << testing::PrintToString(s);
+    ASSERT_EQ(isWellFormedUtf8(s), expected == s) << testing::PrintToString(s);
   }
 }
 

@@ -1,5 +1,6 @@
 #include "platform/icu/icu_text.h"
 
+#include "platform/common/utf8.h"
 #include "platform/icu/icu_clusters.h"
 
 #include <unicode/bytestream.h>
@@ -16,8 +17,6 @@
 namespace vellicor {
 namespace {
 
-constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
-
 // ICU indexes with int32_t; text beyond that is not looked at.
 int32_t length32(std::string_view s) {
   constexpr auto kMax = static_cast<size_t>(std::numeric_limits<int32_t>::max());
@@ -33,44 +32,12 @@ bool isAscii(std::string_view s) {
   return true;
 }
 
-bool isWellFormed(std::string_view s) {
-  const int32_t n = length32(s);
-  int32_t i = 0;
-  while (i < n) {
-    UChar32 c;
-    U8_NEXT(s.data(), i, n, c);
-    if (c < 0) {
-      return false;
-    }
-  }
-  return true;
-}
-
-// Replaces each maximal ill-formed subpart with U+FFFD.
-std::string repaired(std::string_view s) {
-  std::string out;
-  out.reserve(s.size());
-  const int32_t n = length32(s);
-  int32_t i = 0;
-  while (i < n) {
-    const int32_t start = i;
-    UChar32 c;
-    U8_NEXT(s.data(), i, n, c);
-    if (c < 0) {
-      out += kReplacement;
-    } else {
-      out.append(s.data() + start, static_cast<size_t>(i - start));
-    }
-  }
-  return out;
-}
-
 // Holds well-formed UTF-8: a view of the input when it already is, else a repaired copy.
 class WellFormed {
  public:
   explicit WellFormed(std::string_view s) : view_(s) {
-    if (!isAscii(s) && !isWellFormed(s)) {
-      copy_ = repaired(s);
+    if (!isAscii(s) && !isWellFormedUtf8(s)) {
+      copy_ = repairedUtf8(s);
       view_ = copy_;
     }
   }
