@@ -1,0 +1,21 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "platform/screens.h"
+
+namespace vellicor::cocoa {
+
+// NSEvent's pointer location and NSScreen's screens, already in the program's
+// coordinate space.
+//
+// Checklist: exact.
+class CocoaScreens final : public Screens {
+ public:
+  Point mouseLocation() const override;
+  std::vector<std::shared_ptr<Screen>> screens() const override;
+  std::shared_ptr<Screen> mainScreen() const override;
+};
+
+}  // namespace vellicor::cocoa

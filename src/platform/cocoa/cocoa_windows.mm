@@ -1,0 +1,202 @@
+#include "platform/cocoa/cocoa_windows.h"
+
+#import <AppKit/AppKit.h>
+#import <QuartzCore/QuartzCore.h>
+
+#include "platform/cocoa/cocoa_font.h"
+#include "platform/cocoa/cocoa_strings.h"
+
+namespace vellicor::cocoa {
+
+// The program's constants are AppKit's values.
+static_assert(kWindowStyleMaskBorderless == NSWindowStyleMaskBorderless);
+static_assert(kBackingStoreBuffered == NSBackingStoreBuffered);
+static_assert(kStatusWindowLevel == NSStatusWindowLevel);
+static_assert(kCollectionBehaviorCanJoinAllSpaces == NSWindowCollectionBehaviorCanJoinAllSpaces);
+static_assert(kCollectionBehaviorStationary == NSWindowCollectionBehaviorStationary);
+static_assert(kVisualEffectMaterialHUDWindow == NSVisualEffectMaterialHUDWindow);
+static_assert(kVisualEffectStateActive == NSVisualEffectStateActive);
+static_assert(kTextAlignmentCenter == NSTextAlignmentCenter);
+static_assert(kLineBreakByClipping == NSLineBreakByClipping);
+
+namespace {
+
+NSRect toNSRect(const Rect& r) {
+  return NSMakeRect(r.origin.x, r.origin.y, r.size.width, r.size.height);
+}
+
+NSColor* toNSColor(Color color) {
+  return color == Color::White ? [NSColor whiteColor] : [NSColor clearColor];
+}
+
+// What every view here shares: the AppKit view behind it.
+struct CocoaViewNode {
+  virtual ~CocoaViewNode() = default;
+  virtual NSView* nsView() const = 0;
+};
+
+NSView* nsViewOf(const View* view) {
+  const auto* node = dynamic_cast<const CocoaViewNode*>(view);
+  return node != nullptr ? node->nsView() : nil;
+}
+
+template <class Base, class ViewType>
+struct CocoaViewOf : Base, CocoaViewNode {
+  explicit CocoaViewOf(ViewType* v) : view(v) {}
+  NSView* nsView() const override { return view; }
+  Rect bounds() const override {
+    const NSRect b = [view bounds];
+    return {{b.origin.x, b.origin.y}, {b.size.width, b.size.height}};
+  }
+  void setTranslatesAutoresizingMaskIntoConstraints(bool translates) override {
+    [view setTranslatesAutoresizingMaskIntoConstraints:translates];
+  }
+  void addSubview(std::shared_ptr<View> subview) override {
+    if (NSView* child = nsViewOf(subview.get())) {
+      [view addSubview:child];
+    }
+  }
+  ViewType* view;
+};
+
+struct CocoaLayer final : Layer {
+  explicit CocoaLayer(CALayer* layer) : layer(layer) {}
+  void setCornerRadius(double radius) override { [layer setCornerRadius:radius]; }
+  CALayer* layer;
+};
+
+struct CocoaVisualEffectView final : CocoaViewOf<VisualEffectView, NSVisualEffectView> {
+  using CocoaViewOf::CocoaViewOf;
+  void setMaterial(int material) override {
+    [view setMaterial:static_cast<NSVisualEffectMaterial>(material)];
+  }
+  void setState(int state) override { [view setState:static_cast<NSVisualEffectState>(state)]; }
+  void setWantsLayer(bool wants) override { [view setWantsLayer:wants]; }
+  std::shared_ptr<Layer> layer() override {
+    CALayer* layer = [view layer];
+    return layer != nil ? std::make_shared<CocoaLayer>(layer) : nullptr;
+  }
+};
+
+struct CocoaLabel final : CocoaViewOf<Label, NSTextField> {
+  using CocoaViewOf::CocoaViewOf;
+  void setIdentifier(const std::string& identifier) override {
+    [view setIdentifier:toNSString(identifier)];
+  }
+  void setFont(std::shared_ptr<Font> font) override {
+    current = std::move(font);
+    if (const auto* cocoa = dynamic_cast<const CocoaFont*>(current.get())) {
+      [view setFont:cocoa->font];
+    }
+  }
+  std::shared_ptr<Font> font() const override { return current; }
+  void setTextColor(Color color) override { [view setTextColor:toNSColor(color)]; }
+  void setAlignment(int alignment) override {
+    [view setAlignment:static_cast<NSTextAlignment>(alignment)];
+  }
+  void setLineBreakMode(int mode) override {
+    [view setLineBreakMode:static_cast<NSLineBreakMode>(mode)];
+  }
+  void setStringValue(const std::string& text) override { [view setStringValue:toNSString(text)]; }
+  std::shared_ptr<Font> current;
+};
+
+class CocoaWindow final : public Window {
+ public:
+  explicit CocoaWindow(NSWindow* window) : window_(window) {}
+  void setLevel(int level) override { [window_ setLevel:static_cast<NSWindowLevel>(level)]; }
+  void setOpaque(bool opaque) override { [window_ setOpaque:opaque]; }
+  void setBackgroundColor(Color color) override { [window_ setBackgroundColor:toNSColor(color)]; }
+  void setIgnoresMouseEvents(bool ignores) override { [window_ setIgnoresMouseEvents:ignores]; }
+  void setCollectionBehavior(unsigned behavior) override {
+    [window_ setCollectionBehavior:static_cast<NSWindowCollectionBehavior>(behavior)];
+  }
+  void setAcceptsMouseMovedEvents(bool accepts) override {
+    [window_ setAcceptsMouseMovedEvents:accepts];
+  }
+  void setReleasedWhenClosed(bool released) override { [window_ setReleasedWhenClosed:released]; }
+  void setContentView(std::shared_ptr<View> view) override {
+    content_ = std::move(view);
+    [window_ setContentView:nsViewOf(content_.get())];
+  }
+  void setFrame(const Rect& frame, bool display) override {
+    [window_ setFrame:toNSRect(frame) display:display];
+  }
+  void setAlphaValue(double alpha) override { [window_ setAlphaValue:alpha]; }
+  void orderFrontRegardless() override { [window_ orderFrontRegardless]; }
+  void orderOut() override { [window_ orderOut:nil]; }
+
+ private:
+  NSWindow* window_;
+  std::shared_ptr<View> content_;
+};
+
+NSLayoutAnchor* anchorOf(NSView* view, Anchor anchor) {
+  switch (anchor) {
+    case Anchor::Leading:
+      return [view leadingAnchor];
+    case Anchor::Trailing:
+      return [view trailingAnchor];
+    case Anchor::Top:
+      return [view topAnchor];
+    case Anchor::Bottom:
+      return [view bottomAnchor];
+    case Anchor::CenterX:
+      return [view centerXAnchor];
+    case Anchor::CenterY:
+      return [view centerYAnchor];
+  }
+  return [view leadingAnchor];
+}
+
+}  // namespace
+
+std::shared_ptr<Window> CocoaWindows::makeWindow(const Rect& contentRect, unsigned styleMask,
+                                                 int backing, bool defer) {
+  NSWindow* window = [[NSWindow alloc] initWithContentRect:toNSRect(contentRect)
+                                                 styleMask:static_cast<NSWindowStyleMask>(styleMask)
+                                                   backing:static_cast<NSBackingStoreType>(backing)
+                                                     defer:defer];
+  return std::make_shared<CocoaWindow>(window);
+}
+
+std::shared_ptr<View> CocoaWindows::makeView(const Rect& frame) {
+  return std::make_shared<CocoaViewOf<View, NSView>>(
+      [[NSView alloc] initWithFrame:toNSRect(frame)]);
+}
+
+std::shared_ptr<VisualEffectView> CocoaWindows::makeVisualEffectView(const Rect& frame) {
+  return std::make_shared<CocoaVisualEffectView>(
+      [[NSVisualEffectView alloc] initWithFrame:toNSRect(frame)]);
+}
+
+std::shared_ptr<Label> CocoaWindows::makeLabel(const std::string& text) {
+  return std::make_shared<CocoaLabel>([NSTextField labelWithString:toNSString(text)]);
+}
+
+void CocoaWindows::activateConstraints(const std::vector<LayoutConstraint>& constraints) {
+  NSMutableArray<NSLayoutConstraint*>* all = [NSMutableArray array];
+  for (const auto& c : constraints) {
+    NSView* first = nsViewOf(c.first);
+    NSView* second = nsViewOf(c.second);
+    if (first == nil || second == nil) {
+      continue;
+    }
+    NSLayoutAnchor* a = anchorOf(first, c.firstAnchor);
+    NSLayoutAnchor* b = anchorOf(second, c.secondAnchor);
+    switch (c.relation) {
+      case Relation::Equal:
+        [all addObject:[a constraintEqualToAnchor:b constant:c.constant]];
+        break;
+      case Relation::GreaterThanOrEqual:
+        [all addObject:[a constraintGreaterThanOrEqualToAnchor:b constant:c.constant]];
+        break;
+      case Relation::LessThanOrEqual:
+        [all addObject:[a constraintLessThanOrEqualToAnchor:b constant:c.constant]];
+        break;
+    }
+  }
+  [NSLayoutConstraint activateConstraints:all];
+}
+
+}  // namespace vellicor::cocoa
