@@ -28,6 +28,8 @@
 #include <thread>
 #include <vector>
 
+#include "process_memory.h"
+
 extern char** environ;
 
 namespace {
@@ -100,34 +102,6 @@ bool waitDocked(Display* d, double seconds) {
     std::this_thread::sleep_for(std::chrono::microseconds(500));
   }
   return false;
-}
-
-struct Memory {
-  long rssKb = 0;
-  long privateKb = 0;       // pages no other process maps, clean or dirty
-  long privateDirtyKb = 0;  // heap and written data: what the program itself costs
-};
-
-Memory memoryOf(pid_t pid) {
-  Memory m;
-  long clean = 0, dirty = 0;
-  std::ifstream in("/proc/" + std::to_string(pid) + "/smaps_rollup");
-  for (std::string line; std::getline(in, line);) {
-    std::istringstream fields(line);
-    std::string key;
-    long value = 0;
-    if (fields >> key >> value) {
-      if (key == "Rss:")
-        m.rssKb = value;
-      if (key == "Private_Clean:")
-        clean = value;
-      if (key == "Private_Dirty:")
-        dirty = value;
-    }
-  }
-  m.privateKb = clean + dirty;
-  m.privateDirtyKb = dirty;
-  return m;
 }
 
 // Per thread: its name and context switches; and the process's CPU time in ticks.
@@ -257,7 +231,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  const Memory atStart = memoryOf(pid);
+  const vellicor::tools::ProcessMemory atStart = vellicor::tools::processMemory(pid);
 
   XSelectInput(d, root, SubstructureNotifyMask);
   XSync(d, True);
@@ -318,7 +292,7 @@ int main(int argc, char** argv) {
     XSync(d, False);
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(2500));
-  const Memory afterBurst = memoryOf(pid);
+  const vellicor::tools::ProcessMemory afterBurst = vellicor::tools::processMemory(pid);
 
   std::this_thread::sleep_for(std::chrono::seconds(2));
   const Activity idleStart = activityOf(pid);
@@ -340,9 +314,10 @@ int main(int argc, char** argv) {
       "\n| memory | resident | private (unique) | private dirty | target |\n"
       "|---|---|---|---|---|\n");
   std::printf("| after start | %.1f MB | %.1f MB | %.1f MB | < 35 MB resident, < 6 MB private |\n",
-              atStart.rssKb / 1024.0, atStart.privateKb / 1024.0, atStart.privateDirtyKb / 1024.0);
+              atStart.residentKb / 1024.0, atStart.privateKb / 1024.0,
+              atStart.privateDirtyKb / 1024.0);
   std::printf("| after %d + 1,000 switches | %.1f MB | %.1f MB | %.1f MB | same |\n", switches,
-              afterBurst.rssKb / 1024.0, afterBurst.privateKb / 1024.0,
+              afterBurst.residentKb / 1024.0, afterBurst.privateKb / 1024.0,
               afterBurst.privateDirtyKb / 1024.0);
   long wakeups = 0;
   const std::string perThread = threadWakeups(idleStart, idleEnd, wakeups);

@@ -23,6 +23,7 @@
 #include "app/app_delegate.h"
 #include "hud/hud_manager.h"
 #include "platform/qt/qt_desktop.h"
+#include "process_memory.h"
 #include "program_under_test.h"
 #include "x_test_client.h"
 
@@ -155,9 +156,9 @@ TEST_F(Session, RapidSwitchingLeavesOneHudTheFinalNameAndStableMemory) {
 
   // A second burst, once caches and pools are warm, must not grow the process.
   x->lockGroup(0);
-  const Memory before = memoryOf(getpid());
+  const auto before = tools::processMemory(getpid());
   burstOfSwitches();
-  const Memory after = memoryOf(getpid());
+  const auto after = tools::processMemory(getpid());
 #if defined(__SANITIZE_ADDRESS__)
   // AddressSanitizer keeps freed memory in quarantine, so growth means nothing here.
   (void)before;

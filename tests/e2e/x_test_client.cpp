@@ -199,29 +199,6 @@ std::optional<int> Child::wait(double seconds) {
   return status_;
 }
 
-Memory memoryOf(pid_t pid) {
-  Memory memory;
-  long privateClean = 0, privateDirty = 0;
-  std::ifstream rollup("/proc/" + std::to_string(pid) + "/smaps_rollup");
-  for (std::string line; std::getline(rollup, line);) {
-    std::istringstream fields(line);
-    std::string key;
-    long value = 0;
-    if (!(fields >> key >> value)) {
-      continue;
-    }
-    if (key == "Rss:") {
-      memory.residentKb = value;
-    } else if (key == "Private_Clean:") {
-      privateClean = value;
-    } else if (key == "Private_Dirty:") {
-      privateDirty = value;
-    }
-  }
-  memory.privateKb = privateClean + privateDirty;
-  return memory;
-}
-
 std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream s;

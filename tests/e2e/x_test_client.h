@@ -63,13 +63,6 @@ class Child {
   std::optional<int> status_;
 };
 
-// Resident and private memory of a process, in kilobytes, from /proc.
-struct Memory {
-  long residentKb = 0;
-  long privateKb = 0;
-};
-Memory memoryOf(pid_t pid);
-
 std::string readFile(const std::string& path);
 
 }  // namespace vellicor::e2e

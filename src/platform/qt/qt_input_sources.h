@@ -21,7 +21,6 @@ class QtInputSources final : public InputSources {
 
   // Called on the main thread by whatever watches the keyboard.
   void setCurrent(GroupSource source) { current_ = std::move(source); }
-  const GroupSource& current() const { return current_; }
 
  private:
   GroupSource current_;

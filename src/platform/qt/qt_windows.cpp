@@ -193,7 +193,8 @@ struct QtWindow::Widget final : QWidget {
   }
 };
 
-QtWindow::QtWindow(const Rect& contentRect) : widget_(std::make_unique<Widget>()) {
+QtWindow::QtWindow(const Rect& contentRect)
+    : widget_(std::make_unique<Widget>()), compositorSelection_(compositorSelection()) {
   widget_->setGeometry(toPixels(rectToTopLeft(contentRect, primaryScreenGeometry())));
 }
 
@@ -283,7 +284,7 @@ void QtWindow::updateMask() {
       }
     }
   }
-  if (compositorRunning() || radius <= 0) {
+  if (compositorRunning(compositorSelection_) || radius <= 0) {
     widget_->clearMask();
     return;
   }

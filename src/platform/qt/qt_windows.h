@@ -18,17 +18,18 @@ namespace vellicor::qt {
 // round corners; without one the corners are cut with a shape mask.
 //
 // Checklist: frame (flipped at this edge), alpha, order front and order out are
-// exact; level, mouse and collection settings are met by the window type and
-// kept for inspection; the HUD material is drawn as a dark translucent fill.
+// exact; the level and the collection behaviour are met by the window type
+// (override-redirect, always on top); the HUD material is drawn as a dark
+// translucent fill.
 class QtWindow final : public Window {
  public:
   explicit QtWindow(const Rect& contentRect);
   ~QtWindow() override;
-  void setLevel(int level) override { level_ = level; }
+  void setLevel(int) override {}
   void setOpaque(bool opaque) override;
   void setBackgroundColor(Color color) override;
   void setIgnoresMouseEvents(bool ignores) override;
-  void setCollectionBehavior(unsigned behavior) override { collectionBehavior_ = behavior; }
+  void setCollectionBehavior(unsigned) override {}
   void setAcceptsMouseMovedEvents(bool accepts) override;
   void setReleasedWhenClosed(bool) override {}
   void setContentView(std::shared_ptr<View> view) override;
@@ -38,8 +39,6 @@ class QtWindow final : public Window {
   void orderOut() override;
 
   QWidget* widget() const;
-  std::optional<int> level() const { return level_; }
-  std::optional<unsigned> collectionBehavior() const { return collectionBehavior_; }
   // The label's text as shown, when the content holds a label.
   std::optional<std::string> labelText() const;
 
@@ -50,8 +49,7 @@ class QtWindow final : public Window {
   struct Widget;
   std::unique_ptr<Widget> widget_;
   std::shared_ptr<View> content_;
-  std::optional<int> level_;
-  std::optional<unsigned> collectionBehavior_;
+  unsigned compositorSelection_;  // interned once; the owner is asked at each show
 };
 
 class QtWindows final : public Windows {

@@ -25,10 +25,10 @@ std::optional<uint32_t> cardinalProperty(xcb_connection_t* c, xcb_window_t windo
 
 }  // namespace
 
-bool compositorRunning() {
+unsigned compositorSelection() {
   xcb_connection_t* c = qtConnection();
   if (c == nullptr) {
-    return false;
+    return 0;
   }
   int screen = 0;
   if (const char* display = std::getenv("DISPLAY")) {
@@ -39,11 +39,15 @@ bool compositorRunning() {
       screen = std::atoi(d.c_str() + dot + 1);
     }
   }
-  const xcb_atom_t atom = internAtom(c, "_NET_WM_CM_S" + std::to_string(screen));
-  if (atom == 0) {
+  return internAtom(c, "_NET_WM_CM_S" + std::to_string(screen));
+}
+
+bool compositorRunning(unsigned selection) {
+  xcb_connection_t* c = qtConnection();
+  if (c == nullptr || selection == 0) {
     return false;
   }
-  Reply owner(xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atom), nullptr));
+  Reply owner(xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selection), nullptr));
   return owner && owner->owner != XCB_WINDOW_NONE;
 }
 
