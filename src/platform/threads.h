@@ -6,8 +6,10 @@
 namespace vellicor {
 
 // A one-shot timer that delivers its handler on the main thread. The deadline is
-// measured on a monotonic clock from the moment `schedule` is called. A cancelled
-// timer never runs its handler afterwards.
+// measured on a monotonic clock from the moment `schedule` is called. A delay
+// that is zero, negative or not a finite number comes due at once; a very long
+// one is held at about 24.8 days. A cancelled timer never runs its handler
+// afterwards.
 class TimerSource {
  public:
   virtual ~TimerSource() = default;

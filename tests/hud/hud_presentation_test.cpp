@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 
 #include "support/app_world.h"
@@ -39,6 +40,28 @@ TEST_F(HUDPresentation, CentresOnTheWholeScreenAndHidesAfterTheDuration) {
   threads().advance(0.002);
   EXPECT_FALSE(window->visible);
   EXPECT_EQ(window->alpha, 1.0);
+}
+
+TEST_F(HUDPresentation, DurationsThatNameNoFutureMomentHideOnceTheQueueRuns) {
+  constexpr double inf = std::numeric_limits<double>::infinity();
+  for (double duration : {0.0, -1.0, -inf, inf, std::numeric_limits<double>::quiet_NaN()}) {
+    hud->show("ABC", duration);
+    EXPECT_TRUE(window->visible) << duration;  // shown, then hidden by the timer
+    threads().advance(0);
+    EXPECT_FALSE(window->visible) << duration;
+  }
+  // A new presentation with a sound duration is not cut short by any of them.
+  hud->show("ABC", 1.2);
+  threads().advance(1.1);
+  EXPECT_TRUE(window->visible);
+}
+
+TEST_F(HUDPresentation, AnAbsurdlyLongDurationStillEnds) {
+  hud->show("ABC", 1e300);
+  threads().advance(24 * 86400.0);
+  EXPECT_TRUE(window->visible);
+  threads().advance(86400.0);
+  EXPECT_FALSE(window->visible);
 }
 
 TEST_F(HUDPresentation, ASecondShowRestartsTheCountdownWithoutAGap) {

@@ -3,12 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <limits>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/common/timer_delay.h"
 #include "platform/sim/sim_desktop.h"
 
 namespace vellicor::sim {
@@ -62,16 +64,32 @@ TEST(SimThreads, WorkFromOtherThreadsRunsOnTheMainThreadInOrder) {
   EXPECT_TRUE(allOnMain);
 }
 
-TEST(SimThreads, NonFiniteDeadlinesNeverComeDueAndDoNotHangTheLoop) {
+TEST(TimerDelays, OnlyFiniteFutureDelaysWaitAndNoneWaitsBeyondTheLongest) {
+  using std::chrono::nanoseconds;
+  constexpr double inf = std::numeric_limits<double>::infinity();
+  EXPECT_EQ(timerDelay(1.2), nanoseconds(1'200'000'000));
+  EXPECT_EQ(timerDelay(1e-9), nanoseconds(1));
+  for (double dueAtOnce : {0.0, -0.0, -3.0, -inf, inf, std::numeric_limits<double>::quiet_NaN()}) {
+    EXPECT_EQ(timerDelay(dueAtOnce), nanoseconds::zero()) << dueAtOnce;
+  }
+  EXPECT_EQ(timerDelay(1e300), kLongestTimerDelay);
+  EXPECT_EQ(timerDelay(std::numeric_limits<double>::max()), kLongestTimerDelay);
+  EXPECT_EQ(timerDelay(2'147'483.646), nanoseconds(2'147'483'646'000'000));
+}
+
+TEST(SimThreads, NonFiniteDeadlinesComeDueAtOnce) {
   SimDesktop d;
-  bool fired = false;
-  auto timer = d.threads.makeTimerSource();
-  timer->schedule(std::numeric_limits<double>::quiet_NaN());
-  timer->setEventHandler([&] { fired = true; });
-  timer->activate();
-  EXPECT_FALSE(d.threads.nextDeadline().has_value());
-  d.threads.advance(1e9);
-  EXPECT_FALSE(fired);
+  for (double delay :
+       {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()}) {
+    bool fired = false;
+    auto timer = d.threads.makeTimerSource();
+    timer->schedule(delay);
+    timer->setEventHandler([&] { fired = true; });
+    timer->activate();
+    EXPECT_EQ(d.threads.nextDeadline(), d.threads.now());
+    d.threads.advance(0);
+    EXPECT_TRUE(fired) << delay;
+  }
 }
 
 TEST(SimNotifications, RemovedObserversAreNotCalledEvenWhenAlreadyQueued) {

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,10 +11,5 @@ std::string actionSelectorName(std::string_view action);
 
 // The C++ action name for a selector the delegate adaptor received.
 std::string actionFromSelectorName(std::string_view selector);
-
-// A one-shot deadline as dispatch takes it: nanoseconds from now, 0 for a
-// zero or negative delay, none (never fires) for a delay that is not finite
-// or too far away to represent.
-std::optional<std::int64_t> dispatchDelayNanoseconds(double seconds);
 
 }  // namespace vellicor::cocoa

@@ -10,8 +10,8 @@ namespace vellicor::cocoa {
 // NSThread for the main-thread test, the main dispatch queue for queued work,
 // and dispatch timer sources on the main queue for one-shot timers.
 //
-// Checklist: all exact. A timer scheduled with a delay that is not finite is
-// never armed.
+// Checklist: all exact. Deadlines follow `timerDelay`: a delay that is not
+// finite comes due at once, like a zero one.
 class CocoaThreads final : public Threads {
  public:
   bool isMainThread() const override;

@@ -3,10 +3,9 @@
 #import <Foundation/Foundation.h>
 #include <dispatch/dispatch.h>
 
-#include <optional>
 #include <utility>
 
-#include "platform/cocoa/cocoa_mapping.h"
+#include "platform/common/timer_delay.h"
 
 namespace vellicor::cocoa {
 namespace {
@@ -25,9 +24,8 @@ class DispatchTimerSource final : public TimerSource {
   }
 
   void schedule(double secondsFromNow) override {
-    const std::optional<int64_t> delay = dispatchDelayNanoseconds(secondsFromNow);
     const dispatch_time_t deadline =
-        delay ? dispatch_time(DISPATCH_TIME_NOW, *delay) : DISPATCH_TIME_FOREVER;
+        dispatch_time(DISPATCH_TIME_NOW, timerDelay(secondsFromNow).count());
     dispatch_source_set_timer(source_, deadline, DISPATCH_TIME_FOREVER, 0);
   }
   void setEventHandler(std::function<void()> handler) override {

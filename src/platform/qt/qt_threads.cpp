@@ -4,10 +4,11 @@
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
-#include <cmath>
-#include <limits>
+#include <chrono>
 #include <optional>
 #include <utility>
+
+#include "platform/common/timer_delay.h"
 
 namespace vellicor::qt {
 namespace {
@@ -25,11 +26,9 @@ class QtTimerSource final : public TimerSource {
   }
 
   void schedule(double secondsFromNow) override {
-    delay_.reset();
-    if (std::isfinite(secondsFromNow)) {
-      constexpr double kMaxMs = std::numeric_limits<int>::max();
-      delay_ = static_cast<int>(std::clamp(std::ceil(secondsFromNow * 1000.0), 0.0, kMaxMs));
-    }
+    // Whole milliseconds, rounded up so that the timer never fires early.
+    const auto delay = std::chrono::ceil<std::chrono::milliseconds>(timerDelay(secondsFromNow));
+    delay_ = static_cast<int>(std::min(delay, kLongestTimerDelay).count());
     if (timer_.isActive()) {
       arm();
     }

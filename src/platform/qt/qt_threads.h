@@ -11,8 +11,8 @@ namespace vellicor::qt {
 // application object, behind everything queued before it; timers are Qt's
 // precise single-shot timers on the main thread.
 //
-// Checklist: isMainThread, asyncMain and one-shot timers are exact. A timer
-// scheduled with a non-finite delay never fires; a negative one fires at once.
+// Checklist: isMainThread, asyncMain and one-shot timers are exact. Deadlines
+// follow `timerDelay`, rounded up to whole milliseconds.
 class QtThreads final : public Threads {
  public:
   bool isMainThread() const override;

@@ -1,8 +1,10 @@
 #include "platform/sim/sim_threads.h"
 
 #include <algorithm>
-#include <cmath>
+#include <chrono>
 #include <utility>
+
+#include "platform/common/timer_delay.h"
 
 namespace vellicor::sim {
 
@@ -11,7 +13,7 @@ class SimTimer final : public TimerSource, public std::enable_shared_from_this<S
   SimTimer(SimThreads& threads, std::weak_ptr<bool> alive) : threads_(threads), alive_(alive) {}
 
   void schedule(double secondsFromNow) override {
-    deadline_ = threads_.now() + secondsFromNow;
+    deadline_ = threads_.now() + std::chrono::duration<double>(timerDelay(secondsFromNow)).count();
     scheduled_ = true;
   }
   void setEventHandler(std::function<void()> handler) override { handler_ = std::move(handler); }
@@ -109,10 +111,6 @@ std::size_t SimThreads::pendingCount() const {
 std::optional<double> SimThreads::nextDeadline() const {
   std::optional<double> next;
   for (const auto& timer : armed_) {
-    // A deadline that is not finite never comes due.
-    if (!std::isfinite(timer->deadline())) {
-      continue;
-    }
     if (!next || timer->deadline() < *next) {
       next = timer->deadline();
     }
