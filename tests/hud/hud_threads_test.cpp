@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "support/app_world.h"
 
@@ -66,6 +68,47 @@ TEST(HUDThreads, TheHideActionDoesNotKeepTheManagerAlive) {
   EXPECT_TRUE(weak.expired());
   w.desktop.threads.advance(2);  // the armed timer fires and finds no manager
   EXPECT_TRUE(window->visible);
+}
+
+TEST(HUDThreads, CallersOnManyThreadsWhileTheMainThreadRunsNeverTouchTheDesktopOffIt) {
+  AppWorld w;
+  w.desktop.inputSources.setCurrent(sim::namedSource("ABC", "a"));
+  w.launch();
+  auto hud = w.hud();
+  constexpr int kHelpers = 3;
+  constexpr int kCalls = 300;
+  std::atomic<int> running = kHelpers;
+  std::vector<std::thread> helpers;
+  for (int h = 0; h < kHelpers; ++h) {
+    helpers.emplace_back([&, h] {
+      for (int i = 0; i < kCalls; ++i) {
+        hud->show("helper " + std::to_string(h) + " call " + std::to_string(i), 1.2);
+        w.delegate->updateStatusMenu();
+        if (i % 7 == 0) {
+          hud->invalidate();
+        }
+      }
+      --running;
+    });
+  }
+  std::size_t ran = 0;
+  while (running > 0) {
+    ran += w.desktop.threads.runPending();
+  }
+  for (auto& t : helpers) {
+    t.join();
+  }
+  ran += w.desktop.threads.runPending();
+  EXPECT_EQ(ran, std::size_t{kHelpers} * (2 * kCalls + (kCalls + 6) / 7));
+  EXPECT_LE(w.desktop.threads.armedTimerCount(), 1u);
+  EXPECT_EQ(w.desktop.probe.offMainCalls(), 0u);
+
+  std::thread last([&] { hud->show("last", 1.2); });
+  last.join();
+  w.desktop.threads.runPending();
+  EXPECT_TRUE(w.hudWindow()->visible);
+  EXPECT_EQ(sim::findLabel(*w.hudWindow())->stringValue, "last");
+  EXPECT_EQ(w.desktop.threads.armedTimerCount(), 1u);
 }
 
 }  // namespace
