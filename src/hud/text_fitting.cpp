@@ -18,6 +18,14 @@ std::shared_ptr<Font> HUDManager::fittingFont(const std::string& text,
   if (!tooWide(measuredWidth(text, *base)) || !(size > kHUDMinimumFontSize)) {
     return base;
   }
+  // One point at a time, but never more than kMaxFittingSteps steps: from an
+  // infinite base, or one so large that subtracting a point changes nothing, or
+  // thousands of points above the floor, the walk would not end in any useful
+  // time. Such a base goes straight to the floor, the smallest font allowed.
+  constexpr int kMaxFittingSteps = 1000;
+  if (!(size - kMaxFittingSteps <= kHUDMinimumFontSize)) {
+    return platform.fonts.systemFont(kHUDMinimumFontSize, FontWeight::Semibold);
+  }
   std::shared_ptr<Font> candidate;
   do {
     size -= 1.0;
@@ -28,6 +36,8 @@ std::shared_ptr<Font> HUDManager::fittingFont(const std::string& text,
 
 double HUDManager::widthFor(const std::string& text, const Font& font) const {
   double w = std::ceil(measuredWidth(text, font) + 2 * paddingX);
+  // A width that could not be measured (NaN) takes the widest panel, which
+  // clips the text rather than hiding it.
   if (!(w < maxWidth)) {
     w = maxWidth;
   }

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "support/app_world.h"
 
@@ -67,13 +70,38 @@ TEST_F(TextFitting, AFractionalBaseTakesOneStepBelowTheFloor) {
   EXPECT_EQ(w.hud()->fittingFont("huge", font(18.5), 520.0)->pointSize(), 17.5);
 }
 
+TEST_F(TextFitting, ABaseTooLargeToWalkDownGoesStraightToTheFloor) {
+  fitsAt["huge"] = 0;
+  fitsAt["big"] = 1000;
+  // Within a thousand points of the floor the walk is exact.
+  EXPECT_EQ(w.hud()->fittingFont("big", font(1018), 520.0)->pointSize(), 1000.0);
+  EXPECT_EQ(w.hud()->fittingFont("huge", font(1018), 520.0)->pointSize(), 18.0);
+  for (double base : {1019.0, 1e300, std::numeric_limits<double>::infinity()}) {
+    const auto before = w.desktop.fonts.measurements();
+    const auto fitted = w.hud()->fittingFont("big", font(base), 520.0);
+    EXPECT_EQ(fitted->pointSize(), 18.0) << base;
+    EXPECT_EQ(dynamic_cast<const sim::SimFont&>(*fitted).weight, FontWeight::Semibold);
+    EXPECT_EQ(w.desktop.fonts.measurements() - before, 1u) << base;
+  }
+}
+
 TEST_F(TextFitting, WidthIsRoundedUpAndClampedToThePanelLimits) {
   double measured = 0;
   w.desktop.fonts.setMeasurer([&](const std::string&, double) { return measured; });
   const auto one = font(1);
-  const std::map<double, double> expected{{0.0, 160.0},   {100.2, 160.0}, {300.4, 349.0},
-                                          {300.0, 348.0}, {472.0, 520.0}, {471.5, 520.0},
-                                          {470.5, 519.0}, {500.0, 520.0}};
+  const std::vector<std::pair<double, double>> expected{
+      {0.0, 160.0},
+      {100.2, 160.0},
+      {300.4, 349.0},
+      {300.0, 348.0},
+      {472.0, 520.0},
+      {471.5, 520.0},
+      {470.5, 519.0},
+      {500.0, 520.0},
+      {-1e9, 160.0},
+      {std::numeric_limits<double>::infinity(), 520.0},
+      {-std::numeric_limits<double>::infinity(), 160.0},
+      {std::numeric_limits<double>::quiet_NaN(), 520.0}};
   for (const auto& [input, width] : expected) {
     measured = input;
     EXPECT_EQ(w.hud()->widthFor("t", *one), width) << input;
