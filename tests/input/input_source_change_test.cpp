@@ -98,16 +98,51 @@ TEST_F(InputSourceChange, HardNamesFlowThroughBadgeMenuAndHUD) {
       {family + " family", family},
       {"\xD7\xA2\xD7\x91\xD7\xA8\xD7\x99\xD7\xAA", "\xD7\xA2"},
       {"\xFF\xFE", "\xEF\xBF\xBD"},
+      {std::string(1 << 20, 'm'), "M"},
+      // Combining marks only: the first cluster is all of them.
+      {"\xCC\x81\xCC\x81\xCC\x81", "\xCC\x81\xCC\x81\xCC\x81"},
+      // Right-to-left override and pop around Latin letters.
+      {"\xE2\x80\xAE"
+       "Dvorak\xE2\x80\xAC",
+       "\xE2\x80\xAE"},
+      {std::string("D\0vorak", 7), "D"},
+      {"%n%s%@", "%"},
   };
   for (const auto& hard : names) {
+    const std::string before = w.delegate->currentName();
     w.switchTo(SimSource{simString(hard.name), std::nullopt});
     const std::string shown = w.delegate->currentName();
+    EXPECT_EQ(shown, w.desktop.text.validUTF8(hard.name));
+    EXPECT_EQ(w.log().back(), "입력 언어 변경: " + before + " → " + shown);
     EXPECT_EQ(w.badge(), hard.badge);
     EXPECT_EQ(w.menuLine(), "현재 언어: " + shown);
     EXPECT_EQ(sim::findLabel(*w.hudWindow())->stringValue, shown);
     EXPECT_LE(w.hudWindow()->frame.size.width, 520.0);
   }
   EXPECT_EQ(w.desktop.probe.offMainCalls(), 0u);
+}
+
+TEST_F(InputSourceChange, ABurstOfTenThousandSwitchesIsAnnouncedInFullAndLeavesOneHide) {
+  constexpr int kSwitches = 10000;
+  for (int i = 0; i < kSwitches; ++i) {
+    w.switchTo(namedSource(i % 2 == 0 ? "ABC" : "2-Set Korean", "x"));
+  }
+  // Queued notifications all read the source selected last: none is a change.
+  for (int i = 0; i < 100; ++i) {
+    w.desktop.selectSource(namedSource(i % 2 == 0 ? "ABC" : "2-Set Korean", "x"));
+  }
+  w.desktop.threads.runPending();
+  const auto lines = changes();
+  ASSERT_EQ(lines.size(), size_t{kSwitches});
+  EXPECT_EQ(lines.front(), "입력 언어 변경: 2-Set Korean → ABC");
+  EXPECT_EQ(lines.back(), "입력 언어 변경: ABC → 2-Set Korean");
+  EXPECT_EQ(w.badge(), "한");
+  EXPECT_EQ(w.desktop.threads.armedTimerCount(), 1u);
+  w.desktop.threads.advance(1.19);
+  EXPECT_TRUE(w.hudWindow()->visible);
+  w.desktop.threads.advance(0.02);
+  EXPECT_FALSE(w.hudWindow()->visible);
+  EXPECT_EQ(w.desktop.threads.firedTimerCount(), 1u);
 }
 
 }  // namespace
