@@ -1,6 +1,6 @@
 // Arbitrary widths, budgets and font sizes through text fitting: it always
-// ends, never enlarges the font, never goes below the floor once it shrinks,
-// and the panel width stays a whole number between its limits.
+// ends, never enlarges the font, never shrinks it more than one step below the
+// floor, and the panel width stays a whole number between its limits.
 #include <cmath>
 #include <cstdlib>
 
