@@ -23,6 +23,7 @@ SimDesktop& desktop() {
   static auto* const d = [] {
     auto* made = new SimDesktop;
     made->log.setKeepLines(false);
+    made->inputSources.setKeepTrace(false);
     return made;
   }();
   return *d;

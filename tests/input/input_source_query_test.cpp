@@ -93,6 +93,14 @@ TEST(InputSourceQueryOrder, ReadsTheNameThenTheIdentifierThenReleases) {
   EXPECT_EQ(w.desktop.inputSources.trace(),
             (std::vector<std::string>{"copy", "get TISPropertyLocalizedName",
                                       "get TISPropertyInputSourceID", "release"}));
+
+  // With the trace off the same query records nothing, and is still counted.
+  w.desktop.inputSources.setKeepTrace(false);
+  w.desktop.inputSources.clearTrace();
+  EXPECT_EQ(w.delegate->getCurrentInputSource(), "영어");
+  EXPECT_TRUE(w.desktop.inputSources.trace().empty());
+  EXPECT_EQ(w.desktop.inputSources.copies(), 2u);
+  EXPECT_EQ(w.desktop.inputSources.releases(), 2u);
 }
 
 TEST(InputSourceQueryLimits, VeryLongAndUnusualNamesPassThroughUnchanged) {

@@ -40,13 +40,13 @@ class SimInputSource final : public InputSource {
         inputSourceID_(valueOf(source.inputSourceID)) {}
   ~SimInputSource() override {
     ++owner_.releases_;
-    owner_.trace_.emplace_back("release");
+    owner_.record("release");
   }
   SimInputSource(const SimInputSource&) = delete;
   SimInputSource& operator=(const SimInputSource&) = delete;
 
   const PropertyValue* property(PropertyKey key) const override {
-    owner_.trace_.push_back("get " + owner_.keyText(key));
+    owner_.record("get ", owner_.keyText(key));
     const auto& value = key == PropertyKey::LocalizedName ? localizedName_ : inputSourceID_;
     return value ? &*value : nullptr;
   }
@@ -72,8 +72,14 @@ SimSource identifiedSource(std::string identifier) {
   return SimSource{std::nullopt, simString(std::move(identifier))};
 }
 
+void SimInputSources::record(std::string_view what, std::string_view detail) {
+  if (keepTrace_) {
+    trace_.push_back(std::string(what).append(detail));
+  }
+}
+
 InputSourceRef SimInputSources::copyCurrentKeyboardInputSource() {
-  trace_.emplace_back("copy");
+  record("copy");
   if (!current_) {
     return nullptr;
   }

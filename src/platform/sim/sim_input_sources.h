@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/input_sources.h"
@@ -44,13 +45,18 @@ class SimInputSources final : public InputSources {
   std::size_t releases() const { return releases_; }
   const std::vector<std::string>& trace() const { return trace_; }
   void clearTrace() { trace_.clear(); }
+  // Benchmarks and other long runs stop the trace, which would otherwise grow
+  // with every change; the counts go on.
+  void setKeepTrace(bool keep) { keepTrace_ = keep; }
 
  private:
   friend class SimInputSource;
+  void record(std::string_view what, std::string_view detail = {});
   std::optional<SimSource> current_;
   std::size_t copies_ = 0;
   std::size_t releases_ = 0;
   std::vector<std::string> trace_;
+  bool keepTrace_ = true;
 };
 
 }  // namespace vellicor::sim
