@@ -212,6 +212,44 @@ TEST_F(Session, EmptyLongAndIllFormedGroupNamesAreShownAndLoggedAsTheyStand) {
   EXPECT_TRUE(pumpUntil([] { return currentName() == kKorean; }));
 }
 
+TEST_F(Session, BidiControlsLoneMarksAndEmojiInGroupNamesAreShownAsTheyStand) {
+  x->lockGroup(0);
+  ASSERT_TRUE(pumpUntil([] { return currentName() == kEnglish; }));
+  // A right-to-left override and its pop around Latin letters; combining marks
+  // with nothing to combine with; a ZWJ family.
+  const std::string overridden =
+      "\xE2\x80\xAE"
+      "Dvorak\xE2\x80\xAC";
+  const std::string marks = "\xCC\x81\xCC\x81\xCC\x81";
+  const std::string family =
+      "\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7";
+  ASSERT_TRUE(x->setGroupNames({overridden, marks}));
+  ASSERT_TRUE(pumpUntil([&] { return currentName() == overridden; }));
+  EXPECT_TRUE(logHas("입력 언어 변경: " + kEnglish + " → " + overridden + "\n"));
+  EXPECT_EQ(item()->title(), "\xE2\x80\xAE");
+  EXPECT_EQ(menuTitles().at(0), "현재 언어: " + overridden);
+
+  x->lockGroup(1);
+  ASSERT_TRUE(pumpUntil([&] { return currentName() == marks; }));
+  EXPECT_TRUE(logHas("입력 언어 변경: " + overridden + " → " + marks + "\n"));
+  EXPECT_EQ(item()->title(), marks);
+  ASSERT_TRUE(pumpUntil(hudViewable));
+  EXPECT_EQ(hud()->labelText(), marks);
+
+  // Renaming the group in use is a change of source like any other.
+  ASSERT_TRUE(x->setGroupNames({overridden, family + " family"}));
+  ASSERT_TRUE(pumpUntil([&] { return currentName() == family + " family"; }));
+  EXPECT_TRUE(logHas("입력 언어 변경: " + marks + " → " + family + " family\n"));
+  EXPECT_EQ(item()->title(), family);
+  EXPECT_EQ(menuTitles().at(0), "현재 언어: " + family + " family");
+  ASSERT_TRUE(pumpUntil(hudViewable));
+  EXPECT_EQ(hud()->labelText(), family + " family");
+
+  Child setxkbmap({"setxkbmap", "-layout", "us,kr", "-variant", ",kr104"});
+  ASSERT_EQ(setxkbmap.wait(20), 0);
+  EXPECT_TRUE(pumpUntil([] { return currentName() == kKorean; }));
+}
+
 TEST_F(Session, AMonitorRemovedAndAddedWhileRunningIsFollowed) {
   const auto xrandr = [](std::vector<std::string> args) {
     args.insert(args.begin(), "xrandr");
