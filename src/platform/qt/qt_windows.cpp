@@ -240,8 +240,9 @@ void QtWindow::orderFrontRegardless() {
   updateMask();
   widget_->show();
   widget_->raise();
-  // Paint now, right behind the map request, instead of a round trip later
-  // when the server's expose event comes back.
+  // A HUD already on screen shows its new text now rather than on the next
+  // pass of the event loop. One just mapped is painted when Qt has seen the
+  // server's map notification; until then Qt holds the paint back.
   widget_->repaint();
 }
 
