@@ -248,16 +248,19 @@ int main(int argc, char** argv) {
     return 1;
   }
   const Window hud = firstMap->xmap.window;
-  const Damage damage = XDamageCreate(d, hud, XDamageReportNonEmpty);
+  // Every damaged rectangle is reported. Without a compositor the server damages
+  // a shaped window itself as it maps it, before it sends the expose; only
+  // damage after the expose is the program's own drawing.
+  const Damage damage = XDamageCreate(d, hud, XDamageReportRawRectangles);
+  XSelectInput(d, hud, ExposureMask);
   const auto isUnmap = [&](const XEvent& e) {
     return e.type == UnmapNotify && e.xunmap.window == hud;
   };
   nextEvent(d, 3, isUnmap);
 
-  std::vector<double> mappedMs, paintedMs;
+  std::vector<double> mappedMs, exposedMs, paintedMs;
   for (int i = 0; i < switches; ++i) {
     group = 1 - group;
-    XDamageSubtract(d, damage, None, None);
     XSync(d, False);
     while (XPending(d) > 0) {
       XEvent e;
@@ -267,10 +270,12 @@ int main(int argc, char** argv) {
     XkbLockGroup(d, XkbUseCoreKbd, group);
     XFlush(d);
     bool mapped = false;
+    bool exposed = false;
     bool painted = false;
     while ((!mapped || !painted) && msSince(t) < 3000) {
       const auto e = nextEvent(d, 3, [&](const XEvent& ev) {
         return (ev.type == MapNotify && ev.xmap.window == hud) ||
+               (ev.type == Expose && ev.xexpose.window == hud) ||
                ev.type == damageEvent + XDamageNotify;
       });
       if (!e)
@@ -278,7 +283,10 @@ int main(int argc, char** argv) {
       if (e->type == MapNotify && !mapped) {
         mapped = true;
         mappedMs.push_back(msSince(t));
-      } else if (e->type == damageEvent + XDamageNotify && mapped && !painted) {
+      } else if (e->type == Expose && !exposed) {
+        exposed = true;
+        exposedMs.push_back(msSince(t));
+      } else if (e->type == damageEvent + XDamageNotify && exposed && !painted) {
         painted = true;
         paintedMs.push_back(msSince(t));
       }
@@ -298,34 +306,52 @@ int main(int argc, char** argv) {
   const Activity idleStart = activityOf(pid);
   std::this_thread::sleep_for(std::chrono::seconds(idleSeconds));
   const Activity idleEnd = activityOf(pid);
+  // Sent before the program ends: its window takes the damage object with it.
+  XDamageDestroy(d, damage);
+  XSync(d, False);
   stop(pid);
 
   const double tick = 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
-  std::printf("| measure | median | p99 | target |\n|---|---|---|---|\n");
-  std::printf("| start-up to tray icon docked (%d starts) | %.1f ms | max %.1f ms | < 100 ms |\n",
-              starts, percentile(startMs, 0.5), percentile(startMs, 1.0));
+  const auto met = [](bool ok) { return ok ? "yes" : "**no**"; };
+  const auto latencyRow = [&](const char* what, const std::vector<double>& ms) {
+    const double median = percentile(ms, 0.5), p99 = percentile(ms, 0.99);
+    std::printf("| %s (%zu switches) | %.2f ms | %.2f ms | median < 2 ms, p99 < 16 ms | %s |\n",
+                what, ms.size(), median, p99,
+                met(ms.size() == static_cast<size_t>(switches) && median < 2 && p99 < 16));
+  };
+  std::printf("| measure | median | p99 | target | met |\n|---|---|---|---|---|\n");
+  const double startMedian = percentile(startMs, 0.5);
   std::printf(
-      "| switch to HUD mapped (%zu switches) | %.2f ms | %.2f ms | median < 2 ms, p99 < 16 ms |\n",
-      mappedMs.size(), percentile(mappedMs, 0.5), percentile(mappedMs, 0.99));
+      "| start-up to tray icon docked (%d starts) | %.1f ms | max %.1f ms | < 100 ms | %s |\n",
+      starts, startMedian, percentile(startMs, 1.0), met(startMedian < 100));
+  latencyRow("switch to HUD mapped", mappedMs);
   std::printf(
-      "| switch to HUD painted (%zu switches) | %.2f ms | %.2f ms | median < 2 ms, p99 < 16 ms |\n",
-      paintedMs.size(), percentile(paintedMs, 0.5), percentile(paintedMs, 0.99));
+      "| switch to HUD exposed by the server (%zu switches) | %.2f ms | %.2f ms | - | - |\n",
+      exposedMs.size(), percentile(exposedMs, 0.5), percentile(exposedMs, 0.99));
+  latencyRow("switch to HUD painted", paintedMs);
+
   std::printf(
-      "\n| memory | resident | private (unique) | private dirty | target |\n"
-      "|---|---|---|---|---|\n");
-  std::printf("| after start | %.1f MB | %.1f MB | %.1f MB | < 35 MB resident, < 6 MB private |\n",
-              atStart.residentKb / 1024.0, atStart.privateKb / 1024.0,
-              atStart.privateDirtyKb / 1024.0);
-  std::printf("| after %d + 1,000 switches | %.1f MB | %.1f MB | %.1f MB | same |\n", switches,
-              afterBurst.residentKb / 1024.0, afterBurst.privateKb / 1024.0,
-              afterBurst.privateDirtyKb / 1024.0);
+      "\n| memory | resident | private (unique) | private dirty | target | met |\n"
+      "|---|---|---|---|---|---|\n");
+  const auto memoryRow = [&](const std::string& when, const vellicor::tools::ProcessMemory& m) {
+    const double resident = m.residentKb / 1024.0, dirty = m.privateDirtyKb / 1024.0;
+    std::printf(
+        "| %s | %.1f MB | %.1f MB | %.1f MB | < 35 MB resident, < 6 MB private dirty | %s |\n",
+        when.c_str(), resident, m.privateKb / 1024.0, dirty, met(resident < 35 && dirty < 6));
+  };
+  memoryRow("after start", atStart);
+  memoryRow("after " + std::to_string(switches) + " + 1,000 switches", afterBurst);
+
   long wakeups = 0;
   const std::string perThread = threadWakeups(idleStart, idleEnd, wakeups);
-  std::printf("\n| idle, %d s without switches | value | target |\n|---|---|---|\n", idleSeconds);
-  std::printf("| context switches (wakeups), all threads | %ld: %s | 0 timer wakeups |\n", wakeups,
-              perThread.c_str());
-  std::printf("| CPU time | %.0f ms | near zero |\n",
-              static_cast<double>(idleEnd.cpuTicks - idleStart.cpuTicks) * tick);
+  const double idleCpuMs = static_cast<double>(idleEnd.cpuTicks - idleStart.cpuTicks) * tick;
+  std::printf("\n| idle, %d s without switches | value | target | met |\n|---|---|---|---|\n",
+              idleSeconds);
+  std::printf("| context switches (wakeups), all threads | %ld: %s | 0 timer wakeups | %s |\n",
+              wakeups, perThread.c_str(), met(wakeups == 0));
+  // One clock tick is the finest /proc reports; 10 ms over a minute is 0.02 %.
+  std::printf("| CPU time | %.0f ms | near zero (at most 10 ms) | %s |\n", idleCpuMs,
+              met(idleCpuMs <= 10));
   XCloseDisplay(d);
   return mappedMs.size() == static_cast<size_t>(switches) ? 0 : 1;
 }
