@@ -232,6 +232,14 @@ int main(int argc, char** argv) {
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
   const vellicor::tools::ProcessMemory atStart = vellicor::tools::processMemory(pid);
+  // The same with a second instance mapping the same libraries: their clean
+  // pages are then shared, and what stays unique is the program's own.
+  vellicor::tools::ProcessMemory besideAnother;
+  if (const pid_t other = spawn(program); other >= 0) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    besideAnother = vellicor::tools::processMemory(pid);
+    stop(other);
+  }
 
   XSelectInput(d, root, SubstructureNotifyMask);
   XSync(d, True);
@@ -340,6 +348,7 @@ int main(int argc, char** argv) {
         when.c_str(), resident, m.privateKb / 1024.0, dirty, met(resident < 35 && dirty < 6));
   };
   memoryRow("after start", atStart);
+  memoryRow("after start, a second instance running", besideAnother);
   memoryRow("after " + std::to_string(switches) + " + 1,000 switches", afterBurst);
 
   long wakeups = 0;
