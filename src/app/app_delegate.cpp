@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "app/outside_text.h"
 #include "hud/hud_manager.h"
 #include "input/display_name.h"
 #include "platform/application.h"
@@ -38,7 +39,7 @@ void AppDelegate::applicationDidFinishLaunching() {
         }
       });
 
-  platform.log.writeLine("Vellicor 앱 시작. 현재: " + currentInputSource);
+  writeLog("Vellicor 앱 시작. 현재: " + currentInputSource);
 }
 
 void AppDelegate::applicationWillTerminate() {
@@ -51,6 +52,10 @@ bool AppDelegate::performAction(std::string_view selector) {
     return true;
   }
   return false;
+}
+
+void AppDelegate::writeLog(const std::string& line) const {
+  platform.log.writeLine(escapedControls(line));
 }
 
 // Safe to run again: each resource is released once and its field cleared; only

@@ -53,6 +53,8 @@ class AppDelegate final : public ApplicationDelegate,
   void setupStatusItem();
   void applyStatusMenu();
   void cleanup();
+  // Writes one log line; names in it are outside text, so controls are escaped.
+  void writeLog(const std::string& line) const;
 
   Platform platform;
   HUDAccess hud;

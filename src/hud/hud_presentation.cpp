@@ -1,3 +1,4 @@
+#include "app/outside_text.h"
 #include "hud/hud_manager.h"
 #include "hud/hud_style.h"
 #include "platform/fonts.h"
@@ -25,16 +26,18 @@ void HUDManager::invalidate() {
 }
 
 void HUDManager::present(const std::string& text, double duration) {
+  // The panel is one line high: a name's line breaks are shown as spaces.
+  const std::string shown = singleLine(text);
   // The label keeps the last fitted font, so the size only ever shrinks.
   std::shared_ptr<Font> base = label->font();
   if (!base) {
     base = platform.fonts.systemFont(kHUDFontSize, FontWeight::Semibold);
   }
-  const auto font = fittingFont(text, base, maxWidth);
+  const auto font = fittingFont(shown, base, maxWidth);
   label->setFont(font);
-  label->setStringValue(text);
+  label->setStringValue(shown);
 
-  const double w = widthFor(text, *font);
+  const double w = widthFor(shown, *font);
   const double h = baseHeight;
   const auto screen = currentScreen();
   if (!screen) {

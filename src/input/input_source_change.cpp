@@ -3,7 +3,6 @@
 #include "app/app_delegate.h"
 #include "hud/hud_manager.h"
 #include "input/display_name.h"
-#include "platform/log.h"
 #include "platform/text.h"
 
 namespace vellicor {
@@ -14,7 +13,7 @@ void AppDelegate::handleInputSourceChange() {
     return;
   }
   // Logged before the state changes, so the line names the value replaced.
-  platform.log.writeLine("입력 언어 변경: " + currentInputSource + " → " + newName);
+  writeLog("입력 언어 변경: " + currentInputSource + " → " + newName);
   currentInputSource = newName;
   updateStatusMenu();
   hud()->show(newName, kChangeHUDDuration);

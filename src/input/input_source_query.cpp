@@ -5,7 +5,6 @@
 #include "app/app_delegate.h"
 #include "input/display_name.h"
 #include "platform/input_sources.h"
-#include "platform/log.h"
 #include "platform/text.h"
 
 namespace vellicor {
@@ -40,9 +39,8 @@ std::optional<std::string> AppDelegate::TISPropertyAsString(const InputSource& s
     }
     return std::nullopt;
   }
-  platform.log.writeLine("TISPropertyAsString: unexpected CFTypeID " +
-                         std::to_string(value->typeID()) + " for key " +
-                         platform.inputSources.keyText(key));
+  writeLog("TISPropertyAsString: unexpected CFTypeID " + std::to_string(value->typeID()) +
+           " for key " + platform.inputSources.keyText(key));
   return std::nullopt;
 }
 

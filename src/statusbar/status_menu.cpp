@@ -2,6 +2,7 @@
 #include <string>
 
 #include "app/app_delegate.h"
+#include "app/outside_text.h"
 #include "platform/application.h"
 #include "platform/status_bar.h"
 #include "platform/threads.h"
@@ -14,8 +15,9 @@ constexpr std::string_view kQuitTitle = "종료";
 constexpr std::string_view kQuitAction = "quitApp";
 constexpr std::string_view kQuitKey = "q";
 
+// The menu shows the name on one line, whatever breaks it holds.
 std::string nameTitle(const std::string& name) {
-  return std::string(kNamePrefix) + name;
+  return std::string(kNamePrefix) + singleLine(name);
 }
 
 }  // namespace

@@ -6,13 +6,15 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/qt/qt_desktop.h"
+
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   if (std::getenv("DISPLAY") == nullptr) {
     std::fprintf(stderr, "these tests need an X display: run them under tools/x-session\n");
     return 1;
   }
-  qputenv("QT_QPA_PLATFORM", "xcb");
+  vellicor::qt::QtDesktop::prepareQt();
   QApplication app(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
   return RUN_ALL_TESTS();

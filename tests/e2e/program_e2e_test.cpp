@@ -9,39 +9,23 @@
 #include <string>
 #include <thread>
 
-#include "x_test_client.h"
+#include "running_program.h"
 
 namespace vellicor::e2e {
 namespace {
-
-std::string program() {
-  const char* path = std::getenv("VELLICOR_BINARY");
-  return path != nullptr ? path : "vellicor";
-}
 
 std::string errPath(const std::string& name) {
   return "/tmp/vellicor-" + name + "-" + std::to_string(getpid()) + ".err";
 }
 
-bool waitForText(const std::string& path, const std::string& text, double seconds) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  while (readFile(path).find(text) == std::string::npos) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      return false;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return true;
-}
-
 TEST(Program, WithoutADisplayItSaysSoAndFails) {
   const std::string err = errPath("nodisplay");
-  Child child({"env", "-u", "DISPLAY", program()}, err);
+  Child child({"env", "-u", "DISPLAY", programPath()}, err);
   EXPECT_EQ(child.wait(10), 2);
   EXPECT_NE(readFile(err).find("DISPLAY is not set"), std::string::npos) << readFile(err);
 
   const std::string bad = errPath("baddisplay");
-  Child unreachable({"env", "DISPLAY=:97", program()}, bad);
+  Child unreachable({"env", "DISPLAY=:97", programPath()}, bad);
   EXPECT_EQ(unreachable.wait(10), 2);
   EXPECT_NE(readFile(bad).find("cannot open X display \":97\""), std::string::npos)
       << readFile(bad);
@@ -50,40 +34,44 @@ TEST(Program, WithoutADisplayItSaysSoAndFails) {
 TEST(Program, LogsSwitchesAndEndsCleanlyOnTerminate) {
   XTestClient x;
   ASSERT_TRUE(x.connected());
-  x.lockGroup(0);
-  const std::string err = errPath("run");
-  Child child({program()}, err);
-  ASSERT_TRUE(waitForText(err, "Vellicor 앱 시작. 현재: English (US)", 10)) << readFile(err);
+  resetKeyboard(x);
+  RunningProgram program("run");
+  ASSERT_TRUE(program.waitForLog("Vellicor 앱 시작. 현재: " + kEnglish)) << program.log();
+  // No HUD at start-up: it flashes for changes only.
+  pause(0.3);
+  EXPECT_EQ(Screen(x).hud(), 0u);
   x.lockGroup(1);
-  ASSERT_TRUE(
-      waitForText(err, "입력 언어 변경: English (US) → Korean (101/104-key compatible)", 5));
+  ASSERT_TRUE(program.waitForLog("입력 언어 변경: " + kEnglish + " → " + kKorean));
   // Each line carries a timestamp and the process name and id.
-  EXPECT_NE(readFile(err).find(" vellicor[" + std::to_string(child.pid()) + "] "),
-            std::string::npos);
-  child.signal(SIGTERM);
-  EXPECT_EQ(child.wait(10), 0);
+  EXPECT_EQ(program.linesWith(" vellicor[" + std::to_string(program.pid()) + "] "), 2)
+      << program.log();
+  program.signal(SIGTERM);
+  EXPECT_EQ(program.wait(10), 0);
   EXPECT_TRUE(x.viewableWindowsOf("vellicor").empty());
-  x.lockGroup(0);
+  resetKeyboard(x);
 }
 
-TEST(Program, StartedWithoutATrayHostItDocksWhenOneAppears) {
+TEST(Program, WithoutATrayTheLogSaysSoTheHUDWorksAndTheIconDocksWhenOneAppears) {
   XTestClient x;
   ASSERT_TRUE(x.connected());
-  Child(std::vector<std::string>{"pkill", "-x", "trayer"}).wait(5);
-  const std::string err = errPath("notray");
-  Child child({program()}, err);
-  ASSERT_TRUE(waitForText(err, "Vellicor 앱 시작.", 10)) << readFile(err);
-  EXPECT_FALSE(x.dockedWindowOf("vellicor"));
-  Child trayer({"trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height",
-                "24", "--monitor", "primary"});
-  bool docked = false;
-  for (int i = 0; i < 500 && !docked; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    docked = x.dockedWindowOf("vellicor");
-  }
-  EXPECT_TRUE(docked);
-  child.signal(SIGTERM);
-  EXPECT_EQ(child.wait(10), 0);
+  resetKeyboard(x);
+  const Screen screen(x);
+  run({"pkill", "-x", "trayer"});
+  ASSERT_TRUE(eventually([&] { return !x.selectionOwned("_NET_SYSTEM_TRAY_S0"); }));
+  RunningProgram program("notray");
+  ASSERT_TRUE(program.started()) << program.log();
+  EXPECT_EQ(program.linesWith("no system tray"), 1) << program.log();
+  EXPECT_FALSE(screen.trayIcon().has_value());
+  x.lockGroup(1);
+  EXPECT_TRUE(eventually([&] { return screen.hudText() == kKorean; }));
+
+  ensureTrayHost(x);
+  EXPECT_TRUE(program.waitForLog("system tray found"));
+  EXPECT_TRUE(eventually([&] { return screen.trayIcon().has_value(); }));
+  EXPECT_EQ(program.linesWith("no system tray"), 1);
+  program.signal(SIGTERM);
+  EXPECT_EQ(program.wait(10), 0);
+  resetKeyboard(x);
 }
 
 TEST(Program, ExitsWithAnErrorWhenTheXServerGoesAway) {
@@ -102,8 +90,10 @@ TEST(Program, ExitsWithAnErrorWhenTheXServerGoesAway) {
     std::this_thread::sleep_for(std::chrono::milliseconds(25));
   }
   const std::string err = errPath("servergone");
-  Child child({"env", "DISPLAY=" + display, program()}, err);
-  ASSERT_TRUE(waitForText(err, "Vellicor 앱 시작.", 10)) << readFile(err);
+  Child child({"env", "DISPLAY=" + display, programPath()}, err);
+  ASSERT_TRUE(
+      eventually([&] { return readFile(err).find("Vellicor 앱 시작.") != std::string::npos; }, 10))
+      << readFile(err);
   server.signal(SIGKILL);
   const auto status = child.wait(10);
   ASSERT_TRUE(status.has_value()) << "still running after the X server died";

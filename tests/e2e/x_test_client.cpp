@@ -1,8 +1,10 @@
 #include "x_test_client.h"
 
 #include <X11/XKBlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 #include <X11/extensions/shape.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -10,8 +12,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <thread>
 
@@ -19,7 +24,19 @@ extern char** environ;
 
 namespace vellicor::e2e {
 
-XTestClient::XTestClient() : display_(XOpenDisplay(nullptr)) {}
+namespace {
+
+// The program's windows come and go while the test looks at them: a window gone
+// between two requests is an answer, not a failure.
+int ignoreErrors(Display*, XErrorEvent*) {
+  return 0;
+}
+
+}  // namespace
+
+XTestClient::XTestClient() : display_(XOpenDisplay(nullptr)) {
+  XSetErrorHandler(ignoreErrors);
+}
 
 XTestClient::~XTestClient() {
   if (display_ != nullptr) {
@@ -29,6 +46,39 @@ XTestClient::~XTestClient() {
 
 void XTestClient::lockGroup(unsigned group) {
   XkbLockGroup(display_, XkbUseCoreKbd, group);
+  XSync(display_, False);
+}
+
+void XTestClient::flipGroups(int count, int flushEvery) {
+  for (int i = 0; i < count; ++i) {
+    XkbLockGroup(display_, XkbUseCoreKbd, i % 2 == 0 ? 1 : 0);
+    if (i % flushEvery == 0) {
+      XFlush(display_);
+    }
+  }
+  XFlush(display_);
+}
+
+void XTestClient::click(int button) {
+  XTestFakeButtonEvent(display_, static_cast<unsigned>(button), True, CurrentTime);
+  XSync(display_, False);
+  // A person's click holds the button for a moment.
+  std::this_thread::sleep_for(std::chrono::milliseconds(60));
+  XTestFakeButtonEvent(display_, static_cast<unsigned>(button), False, CurrentTime);
+  XSync(display_, False);
+}
+
+void XTestClient::pressKeys(const std::vector<std::string>& keysyms) {
+  std::vector<KeyCode> codes;
+  for (const auto& name : keysyms) {
+    codes.push_back(XKeysymToKeycode(display_, XStringToKeysym(name.c_str())));
+  }
+  for (const KeyCode code : codes) {
+    XTestFakeKeyEvent(display_, code, True, CurrentTime);
+  }
+  for (auto it = codes.rbegin(); it != codes.rend(); ++it) {
+    XTestFakeKeyEvent(display_, *it, False, CurrentTime);
+  }
   XSync(display_, False);
 }
 
@@ -74,6 +124,20 @@ std::optional<WindowState> XTestClient::window(unsigned long id) {
   if (rectangles != nullptr) {
     XFree(rectangles);
   }
+  rectangles = XShapeGetRectangles(display_, id, ShapeBounding, &count, &ordering);
+  state.boundingRectangles = count;
+  if (rectangles != nullptr) {
+    XFree(rectangles);
+  }
+  state.shown = {state.x, state.y, state.width, state.height};
+  Bool boundingShaped = False, clipShaped = False;
+  int bx = 0, by = 0, cx = 0, cy = 0;
+  unsigned bw = 0, bh = 0, cw = 0, ch = 0;
+  if (XShapeQueryExtents(display_, id, &boundingShaped, &bx, &by, &bw, &bh, &clipShaped, &cx, &cy,
+                         &cw, &ch) != 0 &&
+      boundingShaped) {
+    state.shown = {state.x + bx, state.y + by, static_cast<int>(bw), static_cast<int>(bh)};
+  }
   return state;
 }
 
@@ -88,42 +152,6 @@ unsigned long XTestClient::parentOf(unsigned long id) {
     XFree(children);
   }
   return parent == root ? 0 : parent;
-}
-
-bool XTestClient::dockedWindowOf(const std::string& name) {
-  // Tray hosts keep icons a few levels below their own top-level window.
-  std::vector<std::pair<Window, int>> pending{{DefaultRootWindow(display_), 0}};
-  while (!pending.empty()) {
-    const auto [window, depth] = pending.back();
-    pending.pop_back();
-    Window root = 0, parent = 0;
-    Window* children = nullptr;
-    unsigned count = 0;
-    if (XQueryTree(display_, window, &root, &parent, &children, &count) == 0) {
-      continue;
-    }
-    for (unsigned i = 0; i < count; ++i) {
-      XClassHint hint{};
-      bool match = false;
-      if (depth > 0 && XGetClassHint(display_, children[i], &hint) != 0) {
-        match = hint.res_name != nullptr && name == hint.res_name;
-        XFree(hint.res_name);
-        XFree(hint.res_class);
-      }
-      const auto state = match ? this->window(children[i]) : std::nullopt;
-      if (state && state->viewable) {
-        XFree(children);
-        return true;
-      }
-      if (depth < 3) {
-        pending.emplace_back(children[i], depth + 1);
-      }
-    }
-    if (children != nullptr) {
-      XFree(children);
-    }
-  }
-  return false;
 }
 
 std::vector<unsigned long> XTestClient::viewableWindowsOf(const std::string& name) {
@@ -150,6 +178,135 @@ std::vector<unsigned long> XTestClient::viewableWindowsOf(const std::string& nam
     XFree(children);
   }
   return out;
+}
+
+unsigned long XTestClient::viewableWindowOfType(const std::string& name, const std::string& type) {
+  const Atom typeAtom = XInternAtom(display_, "_NET_WM_WINDOW_TYPE", False);
+  const Atom wanted = XInternAtom(display_, type.c_str(), False);
+  for (const unsigned long id : viewableWindowsOf(name)) {
+    Atom actual = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(display_, id, typeAtom, 0, 32, False, XA_ATOM, &actual, &format, &count,
+                           &after, &data) != Success) {
+      continue;
+    }
+    bool match = false;
+    if (data != nullptr && format == 32) {
+      const auto* atoms = reinterpret_cast<const unsigned long*>(data);
+      for (unsigned long i = 0; i < count; ++i) {
+        match = match || atoms[i] == wanted;
+      }
+    }
+    if (data != nullptr) {
+      XFree(data);
+    }
+    if (match) {
+      return id;
+    }
+  }
+  return 0;
+}
+
+std::optional<Box> XTestClient::dockedIconOf(const std::string& name) {
+  std::vector<std::pair<Window, int>> pending{{DefaultRootWindow(display_), 0}};
+  while (!pending.empty()) {
+    const auto [window, depth] = pending.back();
+    pending.pop_back();
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (XQueryTree(display_, window, &root, &parent, &children, &count) == 0) {
+      continue;
+    }
+    std::vector<Window> kids(children, children + count);
+    if (children != nullptr) {
+      XFree(children);
+    }
+    for (const Window child : kids) {
+      XClassHint hint{};
+      bool match = false;
+      if (depth > 0 && XGetClassHint(display_, child, &hint) != 0) {
+        match = hint.res_name != nullptr && name == hint.res_name;
+        XFree(hint.res_name);
+        XFree(hint.res_class);
+      }
+      const auto state = match ? this->window(child) : std::nullopt;
+      if (state && state->viewable) {
+        return Box{state->x, state->y, state->width, state->height};
+      }
+      if (depth < 3) {
+        pending.emplace_back(child, depth + 1);
+      }
+    }
+  }
+  return std::nullopt;
+}
+
+std::string XTestClient::windowTitle(unsigned long id) {
+  const Atom nameAtom = XInternAtom(display_, "_NET_WM_NAME", False);
+  const Atom utf8 = XInternAtom(display_, "UTF8_STRING", False);
+  Atom actual = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  std::string title;
+  if (XGetWindowProperty(display_, id, nameAtom, 0, 1 << 20, False, utf8, &actual, &format, &count,
+                         &after, &data) == Success &&
+      data != nullptr) {
+    title.assign(reinterpret_cast<const char*>(data), count);
+  }
+  if (data != nullptr) {
+    XFree(data);
+  }
+  return title;
+}
+
+int XTestClient::inkIn(const Box& area) {
+  XImage* image = XGetImage(display_, DefaultRootWindow(display_), area.x, area.y,
+                            static_cast<unsigned>(area.width), static_cast<unsigned>(area.height),
+                            AllPlanes, ZPixmap);
+  if (image == nullptr) {
+    return -1;
+  }
+  std::map<unsigned long, int> counts;
+  for (int y = 0; y < area.height; ++y) {
+    for (int x = 0; x < area.width; ++x) {
+      ++counts[XGetPixel(image, x, y)];
+    }
+  }
+  unsigned long background = 0;
+  int most = 0;
+  for (const auto& [pixel, n] : counts) {
+    if (n > most) {
+      most = n;
+      background = pixel;
+    }
+  }
+  const auto channels = [](unsigned long p) {
+    return std::array<int, 3>{static_cast<int>((p >> 16) & 0xff), static_cast<int>((p >> 8) & 0xff),
+                              static_cast<int>(p & 0xff)};
+  };
+  const auto bg = channels(background);
+  int ink = 0;
+  for (const auto& [pixel, n] : counts) {
+    const auto c = channels(pixel);
+    if (std::abs(c[0] - bg[0]) + std::abs(c[1] - bg[1]) + std::abs(c[2] - bg[2]) > 150) {
+      ink += n;
+    }
+  }
+  XDestroyImage(image);
+  return ink;
+}
+
+bool XTestClient::selectionOwned(const std::string& selection) {
+  return XGetSelectionOwner(display_, XInternAtom(display_, selection.c_str(), False)) != None;
+}
+
+Box XTestClient::screenBox() {
+  return {0, 0, DisplayWidth(display_, DefaultScreen(display_)),
+          DisplayHeight(display_, DefaultScreen(display_))};
 }
 
 Child::Child(const std::vector<std::string>& argv, const std::string& stderrPath) {

@@ -127,32 +127,59 @@ TEST_F(HUDPresentation, ALabelWithoutAFontStartsFromThirtyPointSemibold) {
 }
 
 TEST_F(HUDPresentation, PicksTheScreenUnderThePointerByHalfOpenFrames) {
+  // Listed so that each edge rule decides: the left screen comes before the
+  // primary that shares its right edge, the primary before the screen above
+  // that shares its top edge, and the main screen is a fourth one far away, so
+  // that "no screen" is told apart from every other answer.
   const Rect left{{-800, 100}, {800, 600}};
   const Rect primary{{0, 0}, {1440, 900}};
   const Rect above{{0, 900}, {1000, 500}};
-  w.desktop.screens.setScreens({primary, left, above});
+  const Rect away{{5000, 5000}, {100, 100}};
+  w.desktop.screens.setScreens({left, primary, above, away});
+  w.desktop.screens.setMainScreen(3);
   w.desktop.fonts.setMeasurer([](const std::string&, double) { return 253.0; });  // width 301
 
+  struct Probe {
+    Point pointer;
+    Rect expected;
+    const char* why;
+  };
+  const Probe probes[] = {
+      {{-10, 300}, left, "inside"},
+      {{0, 300}, primary, "a minimum-x edge is in, the maximum-x edge it meets is out"},
+      {{-800, 300}, left, "a minimum-x edge with no screen beside it is in"},
+      {{-400, 100}, left, "a minimum-y edge is in"},
+      {{-400, 700}, away, "a maximum-y edge with no screen above is out"},
+      {{500, 900}, above, "a minimum-y edge is in, the maximum-y edge it meets is out"},
+      {{1440, 450}, away, "a maximum-x edge with no screen beside it is out"},
+      {{500, 1400}, away, "the top edge of the screen above is out"},
+  };
+  for (const auto& probe : probes) {
+    w.desktop.screens.setMouseLocation(probe.pointer);
+    hud->show("x", 1.2);
+    EXPECT_EQ(window->frame.origin,
+              (Point{midX(probe.expected) - 150.5, midY(probe.expected) - 45}))
+        << "(" << probe.pointer.x << ", " << probe.pointer.y << "): " << probe.why;
+  }
+
+  // The frame is passed on unrounded: a screen at (-800, 100), 800 wide.
   w.desktop.screens.setMouseLocation({-10, 300});
   hud->show("x", 1.2);
   EXPECT_EQ(window->frame, (Rect{{-550.5, 355}, {301, 90}}));
 
-  // The shared edge belongs to the screen whose minimum-x edge it is.
-  w.desktop.screens.setMouseLocation({0, 300});
-  hud->show("x", 1.2);
-  EXPECT_EQ(window->frame.origin.x, 720 - 150.5);
-
-  // On the top edge of a screen and inside no other: the main screen.
-  w.desktop.screens.setMainScreen(1);
-  w.desktop.screens.setMouseLocation({500, 1400});
-  hud->show("x", 1.2);
-  EXPECT_EQ(window->frame.origin, (Point{-550.5, 355}));
-
   // Without a main screen: the first one listed.
   w.desktop.screens.setMainScreen(std::nullopt);
-  w.desktop.screens.setMouseLocation({5000, 5000});
+  w.desktop.screens.setMouseLocation({5000, 6000});
   hud->show("x", 1.2);
-  EXPECT_EQ(window->frame.origin, (Point{720 - 150.5, 405}));
+  EXPECT_EQ(window->frame.origin, (Point{-400 - 150.5, 355}));
+}
+
+TEST_F(HUDPresentation, ANameIsShownOnOneLineAndMeasuredAsShown) {
+  w.desktop.screens.setScreens({{{0, 0}, {1440, 900}}});
+  hud->show("Line\nBreak\tTab\r\nEnd", 1.2);
+  EXPECT_EQ(label().stringValue, "Line Break Tab End");
+  // 18 bytes at 10 points each, plus the insets: the panel fits what is shown.
+  EXPECT_EQ(window->frame.size.width, 180 + 48);
 }
 
 TEST_F(HUDPresentation, WithNoScreensNothingIsShownAndNoTimerIsArmed) {

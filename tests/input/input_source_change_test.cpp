@@ -84,6 +84,21 @@ TEST_F(InputSourceChange, NamesAreLoggedVerbatim) {
   EXPECT_EQ(changes(), std::vector<std::string>{"입력 언어 변경: 2-Set Korean → 50% %s %@ %n"});
 }
 
+TEST_F(InputSourceChange, ControlsInANameAreEscapedInTheLogAndItsBreaksShownAsSpaces) {
+  const std::string name = "Line\nBreak\x1b[2J\tTab\xC2\x85Next";
+  w.switchTo(namedSource(name, "x"));
+  // The stored name is the name as it came; only what is written changes.
+  EXPECT_EQ(w.delegate->currentName(), name);
+  EXPECT_EQ(changes(), std::vector<std::string>{
+                           "입력 언어 변경: 2-Set Korean → Line\\nBreak\\x1b[2J\\tTab\\u0085Next"});
+  EXPECT_EQ(w.menuLine(), "현재 언어: Line Break\x1b[2J Tab Next");
+  EXPECT_EQ(sim::findLabel(*w.hudWindow())->stringValue, "Line Break\x1b[2J Tab Next");
+  EXPECT_EQ(w.badge(), "L");
+  // The next change names it in the log the same way.
+  w.switchTo(namedSource("ABC", "a"));
+  EXPECT_EQ(changes().back(), "입력 언어 변경: Line\\nBreak\\x1b[2J\\tTab\\u0085Next → ABC");
+}
+
 TEST_F(InputSourceChange, HardNamesFlowThroughBadgeMenuAndHUD) {
   struct Hard {
     std::string name;
@@ -108,12 +123,16 @@ TEST_F(InputSourceChange, HardNamesFlowThroughBadgeMenuAndHUD) {
       {std::string("D\0vorak", 7), "D"},
       {"%n%s%@", "%"},
   };
+  // As the log writes each name: the NUL is the one control among them.
+  const auto logged = [](const std::string& name) {
+    return name == std::string("D\0vorak", 7) ? std::string("D\\x00vorak") : name;
+  };
   for (const auto& hard : names) {
     const std::string before = w.delegate->currentName();
     w.switchTo(SimSource{simString(hard.name), std::nullopt});
     const std::string shown = w.delegate->currentName();
     EXPECT_EQ(shown, w.desktop.text.validUTF8(hard.name));
-    EXPECT_EQ(w.log().back(), "입력 언어 변경: " + before + " → " + shown);
+    EXPECT_EQ(w.log().back(), "입력 언어 변경: " + logged(before) + " → " + logged(shown));
     EXPECT_EQ(w.badge(), hard.badge);
     EXPECT_EQ(w.menuLine(), "현재 언어: " + shown);
     EXPECT_EQ(sim::findLabel(*w.hudWindow())->stringValue, shown);

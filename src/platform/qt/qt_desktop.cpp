@@ -1,7 +1,12 @@
 #include "platform/qt/qt_desktop.h"
 
+#include <unistd.h>
+
+#include <string>
+
 #include "platform/clock.h"
 #include "platform/qt/ibus_watch.h"
+#include "platform/qt/selection_watch.h"
 #include "platform/qt/x11_support.h"
 #include "platform/qt/xkb_keyboard.h"
 
@@ -11,6 +16,18 @@ class QtDesktop::SystemClock final : public WallClock {
  public:
   WallTime now() const override { return std::chrono::system_clock::now(); }
 };
+
+void QtDesktop::prepareQt() {
+  // The program reads the keyboard through X11, also under XWayland.
+  qputenv("QT_QPA_PLATFORM", "xcb");
+  // Shared-memory images pass a file descriptor over the X connection for each
+  // new buffer; under a flood of keyboard events that passing can fail and the
+  // connection breaks with it. The program's windows are small enough to send
+  // their pixels over the connection itself.
+  if (qEnvironmentVariableIsEmpty("QT_XCB_NO_MITSHM")) {
+    qputenv("QT_XCB_NO_MITSHM", "1");
+  }
+}
 
 QtDesktop::QtDesktop() : clock_(std::make_unique<SystemClock>()) {}
 
@@ -27,6 +44,19 @@ std::unique_ptr<QtDesktop> QtDesktop::open(std::string& error) {
   d->ibus_ = std::make_unique<IBusWatch>([d] { d->sourceChanged(); });
   d->activation_ = ActiveWindowWatch::open(
       [d] { d->workspaceCenter.post(d->application.didActivateApplicationNotification()); });
+  // The status item needs a system tray to be seen: the log says when there is
+  // none, and when one arrives.
+  const auto trayLine = [d](bool present) {
+    d->log.writeLine(present
+                         ? "system tray found: the badge is shown there"
+                         : "no system tray: the badge shows once one starts; until then the panel "
+                           "still shows each switch, and SIGTERM (kill " +
+                               std::to_string(getpid()) + ") quits Vellicor");
+  };
+  d->trayHost_ = SelectionWatch::open("_NET_SYSTEM_TRAY_S", trayLine);
+  if (d->trayHost_ && !d->trayHost_->owned()) {
+    trayLine(false);
+  }
   return desktop;
 }
 

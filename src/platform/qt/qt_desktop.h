@@ -20,14 +20,18 @@ namespace vellicor::qt {
 class XkbKeyboard;
 class IBusWatch;
 class ActiveWindowWatch;
+class SelectionWatch;
 
 // Every platform service on the Linux desktop, over a QApplication that must
 // already exist. The selected source is IBus's global engine while IBus runs
 // and has one, else the keyboard's XKB group; each change of either posts the
 // selected-source notification. Activations of other applications post the
-// workspace one.
+// workspace one. The log says when there is no system tray to show the status
+// item, and when one arrives.
 class QtDesktop {
  public:
+  // Sets up how Qt reaches the display; call before the QApplication exists.
+  static void prepareQt();
   // Null, with the reason in `error`, when the display cannot serve the program.
   static std::unique_ptr<QtDesktop> open(std::string& error);
   ~QtDesktop();
@@ -56,6 +60,7 @@ class QtDesktop {
   std::unique_ptr<XkbKeyboard> keyboard_;
   std::unique_ptr<IBusWatch> ibus_;
   std::unique_ptr<ActiveWindowWatch> activation_;
+  std::unique_ptr<SelectionWatch> trayHost_;
 };
 
 }  // namespace vellicor::qt

@@ -39,8 +39,7 @@ int main(int argc, char** argv) {
   if (!checkDisplay()) {
     return 2;
   }
-  // The program reads the keyboard through X11, also under XWayland.
-  qputenv("QT_QPA_PLATFORM", "xcb");
+  vellicor::qt::QtDesktop::prepareQt();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("vellicor"));
   QApplication::setQuitOnLastWindowClosed(false);

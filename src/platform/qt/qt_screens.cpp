@@ -40,8 +40,7 @@ Rect primaryScreenGeometry() {
 
 Point QtScreens::mouseLocation() const {
   const QPoint p = QCursor::pos();
-  return pointFromTopLeft({static_cast<double>(p.x()), static_cast<double>(p.y())},
-                          primaryScreenGeometry());
+  return pixelFromTopLeft(p.x(), p.y(), primaryScreenGeometry());
 }
 
 std::vector<std::shared_ptr<Screen>> QtScreens::screens() const {

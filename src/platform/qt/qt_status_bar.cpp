@@ -10,6 +10,7 @@
 
 #include "platform/qt/badge_icon.h"
 #include "platform/qt/qt_application.h"
+#include "platform/qt/tray_menu.h"
 
 namespace vellicor::qt {
 namespace {
@@ -18,44 +19,32 @@ QString fromUtf8(const std::string& s) {
   return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
 
-// An action's text reads '&' as a mnemonic and a tab as the start of the
-// shortcut column; a menu title shows neither.
-QString actionText(const std::string& title) {
-  QString text = fromUtf8(title);
-  text.replace(QLatin1Char('&'), QLatin1String("&&"));
-  text.replace(QLatin1Char('\t'), QLatin1Char(' '));
-  return text;
-}
-
-QString shownText(const QAction& action) {
-  QString text = action.text();
-  text.replace(QLatin1String("&&"), QLatin1String("&"));
-  return text;
-}
-
 class QtMenuItem final : public MenuItem {
  public:
-  explicit QtMenuItem(QAction* action) : action_(action) {}
+  QtMenuItem(TrayMenu* menu, QAction* action) : menu_(menu), action_(action) {}
   void setTitle(const std::string& title) override {
-    if (action_ != nullptr) {
-      action_->setText(actionText(title));
+    if (menu_ != nullptr && action_ != nullptr) {
+      menu_->setTitle(action_, fromUtf8(title));
     }
   }
 
  private:
-  QAction* action_;  // owned by the menu, which outlives its items' use
+  // Owned by Qt; gone once the menu is.
+  QPointer<TrayMenu> menu_;
+  QPointer<QAction> action_;
 };
 
 }  // namespace
 
 QtMenu::QtMenu(QtApplication& application)
-    : application_(application), menu_(std::make_unique<QMenu>()) {}
+    : application_(application), menu_(makeDeferred<TrayMenu>()) {}
 
 QtMenu::~QtMenu() = default;
 
 void QtMenu::addItem(const std::string& title, const std::string& action,
                      const std::string& keyEquivalent) {
-  QAction* item = menu_->addAction(actionText(title));
+  QAction* item = menu_->addAction(QString());
+  menu_->setTitle(item, fromUtf8(title));
   // As on macOS, an item without an action is shown disabled.
   item->setEnabled(!action.empty());
   if (!keyEquivalent.empty()) {
@@ -64,14 +53,15 @@ void QtMenu::addItem(const std::string& title, const std::string& action,
     item->setShortcutVisibleInContextMenu(true);
   }
   if (!action.empty()) {
+    // Holds the application, not this menu, which may be gone before the QMenu is.
     QObject::connect(item, &QAction::triggered,
-                     [this, action] { application_.sendAction(action); });
+                     [&app = application_, action] { app.sendAction(action); });
   }
-  items_.push_back(std::make_shared<QtMenuItem>(item));
+  items_.push_back(std::make_shared<QtMenuItem>(menu_.get(), item));
 }
 
 void QtMenu::addSeparatorItem() {
-  items_.push_back(std::make_shared<QtMenuItem>(menu_->addSeparator()));
+  items_.push_back(std::make_shared<QtMenuItem>(menu_.get(), menu_->addSeparator()));
 }
 
 long QtMenu::numberOfItems() const {
@@ -88,7 +78,7 @@ std::shared_ptr<MenuItem> QtMenu::itemAtIndex(long index) {
 std::vector<std::string> QtMenu::titles() const {
   std::vector<std::string> out;
   for (const QAction* action : menu_->actions()) {
-    out.push_back(action->isSeparator() ? "---" : shownText(*action).toStdString());
+    out.push_back(action->isSeparator() ? "---" : TrayMenu::title(*action).toStdString());
   }
   return out;
 }
@@ -113,7 +103,7 @@ class QtStatusItem::Button final : public StatusBarButton {
 };
 
 QtStatusItem::QtStatusItem()
-    : tray_(std::make_unique<QSystemTrayIcon>()), button_(std::make_shared<Button>(tray_.get())) {
+    : tray_(makeDeferred<QSystemTrayIcon>()), button_(std::make_shared<Button>(tray_.get())) {
   QObject::connect(tray_.get(), &QSystemTrayIcon::activated,
                    [this](QSystemTrayIcon::ActivationReason reason) {
                      // The context menu already opens on a right click.

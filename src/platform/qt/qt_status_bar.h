@@ -4,17 +4,19 @@
 #include <string>
 #include <vector>
 
+#include "platform/qt/deferred_delete.h"
 #include "platform/status_bar.h"
 
-class QMenu;
 class QSystemTrayIcon;
 
 namespace vellicor::qt {
 
 class QtApplication;
+class TrayMenu;
 
 // Menus are QMenus whose chosen actions reach the delegate through the
 // application; a menu title is shown as written (an ampersand is not a mnemonic).
+// The QMenu is freed from the event loop, never inside its own event handling.
 class QtMenu final : public Menu {
  public:
   explicit QtMenu(QtApplication& application);
@@ -25,17 +27,19 @@ class QtMenu final : public Menu {
   long numberOfItems() const override;
   std::shared_ptr<MenuItem> itemAtIndex(long index) override;
 
-  QMenu* widget() const { return menu_.get(); }
-  // Each item's text as shown, separators as "---".
+  TrayMenu* widget() const { return menu_.get(); }
+  // Each item's whole title, separators as "---".
   std::vector<std::string> titles() const;
 
  private:
   QtApplication& application_;
-  std::unique_ptr<QMenu> menu_;
+  DeferredPtr<TrayMenu> menu_;
   std::vector<std::shared_ptr<MenuItem>> items_;
 };
 
 // The status item is a tray icon showing the badge; its menu opens on either click.
+// Removing it hides the icon at once; the icon and the menu are freed from the
+// event loop, since the removal may come from the menu's own quit action.
 //
 // Checklist: button title, menu and removal are exact. The length is ignored:
 // a tray icon is always square. The icon waits for the first title, and Qt
@@ -54,7 +58,7 @@ class QtStatusItem final : public StatusItem {
 
  private:
   class Button;
-  std::unique_ptr<QSystemTrayIcon> tray_;
+  DeferredPtr<QSystemTrayIcon> tray_;
   std::shared_ptr<Button> button_;
   std::shared_ptr<Menu> menu_;
 };

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/common/timer_delay.h"
+#include "platform/qt/deferred_delete.h"
 
 namespace vellicor::qt {
 namespace {
@@ -16,39 +17,49 @@ namespace {
 class QtTimerSource final : public TimerSource {
  public:
   QtTimerSource() {
-    timer_.setSingleShot(true);
-    timer_.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
-      if (handler_) {
-        handler_();
+    timer_->setSingleShot(true);
+    timer_->setTimerType(Qt::PreciseTimer);
+    QObject::connect(timer_.get(), &QTimer::timeout, [this] {
+      // A copy: the handler may release this source while it runs.
+      if (const auto handler = handler_) {
+        handler();
       }
     });
   }
+  // A source released by its own handler must not free the QTimer that is
+  // still emitting the timeout, so the timer is stopped, cut loose and freed
+  // from the event loop.
+  ~QtTimerSource() override {
+    timer_->stop();
+    QObject::disconnect(timer_.get(), nullptr, nullptr, nullptr);
+  }
+  QtTimerSource(const QtTimerSource&) = delete;
+  QtTimerSource& operator=(const QtTimerSource&) = delete;
 
   void schedule(double secondsFromNow) override {
     // Whole milliseconds, rounded up so that the timer never fires early.
     const auto delay = std::chrono::ceil<std::chrono::milliseconds>(timerDelay(secondsFromNow));
     delay_ = static_cast<int>(std::min(delay, kLongestTimerDelay).count());
-    if (timer_.isActive()) {
+    if (timer_->isActive()) {
       arm();
     }
   }
   void setEventHandler(std::function<void()> handler) override { handler_ = std::move(handler); }
   void activate() override { arm(); }
   void cancel() override {
-    timer_.stop();
+    timer_->stop();
     delay_.reset();
   }
 
  private:
   void arm() {
-    timer_.stop();
+    timer_->stop();
     if (delay_) {
-      timer_.start(*delay_);
+      timer_->start(*delay_);
     }
   }
 
-  QTimer timer_;
+  DeferredPtr<QTimer> timer_ = makeDeferred<QTimer>();
   std::optional<int> delay_;
   std::function<void()> handler_;
 };

@@ -12,16 +12,20 @@
 #include <cmath>
 
 #include "platform/layout/anchor_layout.h"
+#include "platform/qt/panel_placement.h"
 #include "platform/qt/qt_fonts.h"
 #include "platform/qt/qt_screens.h"
 #include "platform/qt/screen_coordinates.h"
-#include "platform/qt/x11_support.h"
+#include "platform/qt/selection_watch.h"
 
 namespace vellicor::qt {
 namespace {
 
 // The HUD material: a dark, slightly translucent fill.
 const QColor kHUDMaterial(24, 24, 26, 215);
+// The largest panel the HUD shows (its widest, its only height): the window is
+// made this large once, so no panel reallocates it. A larger frame still fits.
+constexpr PixelRect kPanelCapacity{0, 0, 520, 90};
 
 QRect toPixels(const Rect& r) {
   const auto x = static_cast<int>(std::lround(r.origin.x));
@@ -194,8 +198,10 @@ struct QtWindow::Widget final : QWidget {
 };
 
 QtWindow::QtWindow(const Rect& contentRect)
-    : widget_(std::make_unique<Widget>()), compositorSelection_(compositorSelection()) {
-  widget_->setGeometry(toPixels(rectToTopLeft(contentRect, primaryScreenGeometry())));
+    : widget_(std::make_unique<Widget>()),
+      capacity_(kPanelCapacity),
+      compositor_(SelectionWatch::open("_NET_WM_CM_S")) {
+  setFrame(contentRect, false);
 }
 
 QtWindow::~QtWindow() = default;
@@ -227,7 +233,14 @@ void QtWindow::setContentView(std::shared_ptr<View> view) {
 }
 
 void QtWindow::setFrame(const Rect& frame, bool) {
-  widget_->setGeometry(toPixels(rectToTopLeft(frame, primaryScreenGeometry())));
+  const PanelPlacement placed =
+      placePanel(rectToTopLeft(frame, primaryScreenGeometry()), capacity_);
+  const QRect window(placed.window.x, placed.window.y, placed.window.width, placed.window.height);
+  // The same place and size again sends the X server nothing.
+  if (widget_->geometry() != window) {
+    widget_->setGeometry(window);
+  }
+  panel_ = placed.panel;
   layoutContent();
 }
 
@@ -237,13 +250,25 @@ void QtWindow::setAlphaValue(double alpha) {
 
 void QtWindow::orderFrontRegardless() {
   layoutContent();
-  updateMask();
-  widget_->show();
+  updateTitle();
+  if (!widget_->isVisible()) {
+    // Qt writes the window type only onto a window that exists, and makes the
+    // window anew when its flags change, so the type is set here, last.
+    if (!widget_->testAttribute(Qt::WA_X11NetWmWindowTypeNotification)) {
+      widget_->winId();
+      widget_->setAttribute(Qt::WA_X11NetWmWindowTypeNotification);
+    }
+    // Shaped before it is mapped; Qt paints it once the server has mapped it.
+    updateShape();
+    widget_->show();
+    widget_->raise();
+    return;
+  }
   widget_->raise();
-  // A HUD already on screen shows its new text now rather than on the next
-  // pass of the event loop. One just mapped is painted when Qt has seen the
-  // server's map notification; until then Qt holds the paint back.
+  // Painted now rather than on the next pass of the event loop, and reshaped
+  // after the paint, so the new shape never shows the old text.
   widget_->repaint();
+  updateShape();
 }
 
 void QtWindow::orderOut() {
@@ -270,13 +295,15 @@ void QtWindow::layoutContent() {
   if (node == nullptr || !node->widget) {
     return;
   }
-  node->widget->setGeometry(QRect(QPoint(0, 0), widget_->size()));
+  node->widget->setGeometry(QRect(panel_.x, panel_.y, panel_.width, panel_.height));
   node->layoutSubviews();
 }
 
-// Without a compositor a translucent window shows black where it should be
-// clear, so the round corners are cut out with a mask instead.
-void QtWindow::updateMask() {
+// The window shows only the panel. Without a compositor a translucent window
+// shows black where it should be clear, so the shape also cuts the round
+// corners; with one, the corners are painted translucent inside a plain shape.
+void QtWindow::updateShape() {
+  const QRect panel(panel_.x, panel_.y, panel_.width, panel_.height);
   double radius = 0;
   if (auto* node = nodeOf(content_.get())) {
     for (const auto& subview : node->subviews) {
@@ -285,8 +312,8 @@ void QtWindow::updateMask() {
       }
     }
   }
-  if (compositorRunning(compositorSelection_) || radius <= 0) {
-    widget_->clearMask();
+  if (radius <= 0 || (compositor_ && compositor_->owned())) {
+    widget_->setMask(QRegion(panel));
     return;
   }
   QBitmap mask(widget_->size());
@@ -294,9 +321,17 @@ void QtWindow::updateMask() {
   QPainter painter(&mask);
   painter.setBrush(Qt::color1);
   painter.setPen(Qt::NoPen);
-  painter.drawRoundedRect(QRectF(QPointF(0, 0), QSizeF(widget_->size())), radius, radius);
+  painter.drawRoundedRect(QRectF(panel), radius, radius);
   painter.end();
   widget_->setMask(mask);
+}
+
+void QtWindow::updateTitle() {
+  const auto text = labelText();
+  const QString title = text ? QString::fromStdString(*text) : QString();
+  if (widget_->windowTitle() != title) {
+    widget_->setWindowTitle(title);
+  }
 }
 
 std::shared_ptr<Window> QtWindows::makeWindow(const Rect& contentRect, unsigned, int, bool) {

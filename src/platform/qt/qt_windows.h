@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/qt/panel_placement.h"
 #include "platform/windows.h"
 
 class QWidget;
@@ -14,13 +15,19 @@ namespace vellicor::qt {
 // The HUD as a frameless top-level widget that the window manager does not
 // manage (override-redirect): it never takes focus or activates, shows on every
 // workspace and stays above other windows, full-screen ones included. Input
-// passes through it. With a compositor its background is translucent with
-// round corners; without one the corners are cut with a shape mask.
+// passes through it. The X window keeps the size of the widest panel shown so
+// far; the panel is laid out inside it and the window is shaped to the panel,
+// so a new name repaints in place instead of reallocating the window. With a
+// compositor the panel's background is translucent with round corners; without
+// one the corners are cut by the shape. The window's title is the text shown,
+// for tools that read windows rather than pixels, and its type is a notification.
 //
 // Checklist: frame (flipped at this edge), alpha, order front and order out are
 // exact; the level and the collection behaviour are met by the window type
 // (override-redirect, always on top); the HUD material is drawn as a dark
 // translucent fill.
+class SelectionWatch;
+
 class QtWindow final : public Window {
  public:
   explicit QtWindow(const Rect& contentRect);
@@ -44,12 +51,15 @@ class QtWindow final : public Window {
 
  private:
   void layoutContent();
-  void updateMask();
+  void updateShape();
+  void updateTitle();
 
   struct Widget;
   std::unique_ptr<Widget> widget_;
   std::shared_ptr<View> content_;
-  unsigned compositorSelection_;  // interned once; the owner is asked at each show
+  PixelRect capacity_;
+  PixelRect panel_;                             // inside the window
+  std::unique_ptr<SelectionWatch> compositor_;  // null when it cannot be followed
 };
 
 class QtWindows final : public Windows {

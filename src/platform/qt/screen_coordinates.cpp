@@ -9,8 +9,9 @@ double flipLine(const Rect& primary) {
 
 }  // namespace
 
-Point pointFromTopLeft(const Point& topLeft, const Rect& primary) {
-  return {topLeft.x - primary.origin.x, flipLine(primary) - topLeft.y};
+Point pixelFromTopLeft(int x, int y, const Rect& primary) {
+  return rectFromTopLeft({{static_cast<double>(x), static_cast<double>(y)}, {1, 1}}, primary)
+      .origin;
 }
 
 Rect rectFromTopLeft(const Rect& topLeft, const Rect& primary) {

@@ -9,7 +9,11 @@ namespace vellicor::qt {
 // lower-left corner of the primary screen and y growing upwards. Both use the
 // same unit (device-independent pixels as points). `primary` is the primary
 // screen's geometry in Qt's space; `rectToTopLeft` undoes `rectFromTopLeft`.
-Point pointFromTopLeft(const Point& topLeft, const Rect& primary);
+// A pointer on X is a pixel, the square from (x, y) to (x + 1, y + 1) in Qt's
+// space. It is reported as that square's lower-left corner in the program's
+// space, so that it lies in the frame of the screen that shows the pixel, on
+// every edge of it, and in no other.
+Point pixelFromTopLeft(int x, int y, const Rect& primary);
 Rect rectFromTopLeft(const Rect& topLeft, const Rect& primary);
 Rect rectToTopLeft(const Rect& global, const Rect& primary);
 

@@ -3,6 +3,7 @@
 #include <xcb/xcb.h>
 
 #include <QGuiApplication>
+#include <string>
 
 namespace vellicor::qt {
 
@@ -21,6 +22,27 @@ unsigned internAtom(xcb_connection_t* c, std::string_view name, bool onlyIfExist
       c, xcb_intern_atom(c, onlyIfExists ? 1 : 0, static_cast<uint16_t>(name.size()), name.data()),
       nullptr));
   return reply ? reply->atom : 0;
+}
+
+unsigned screenSelection(xcb_connection_t* c, std::string_view prefix) {
+  int screen = 0;
+  if (const char* display = std::getenv("DISPLAY")) {
+    // ":1.2" names screen 2; the default is 0.
+    const std::string d(display);
+    const auto dot = d.rfind('.');
+    if (dot != std::string::npos && d.rfind(':') < dot) {
+      screen = std::atoi(d.c_str() + dot + 1);
+    }
+  }
+  return internAtom(c, std::string(prefix) + std::to_string(screen));
+}
+
+void addEventMask(xcb_connection_t* c, unsigned window, unsigned mask) {
+  Reply attributes(
+      xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr));
+  const uint32_t value = (attributes ? attributes->your_event_mask : 0) | mask;
+  xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &value);
+  xcb_flush(c);
 }
 
 }  // namespace vellicor::qt

@@ -16,6 +16,14 @@ unsigned rootWindow(xcb_connection_t* c);
 // The atom of `name`, or 0 when the server cannot tell.
 unsigned internAtom(xcb_connection_t* c, std::string_view name, bool onlyIfExists = false);
 
+// The atom of a per-screen manager selection for the default screen, such as
+// _NET_WM_CM_S0 for `prefix` "_NET_WM_CM_S" on ":0" or ":0.0".
+unsigned screenSelection(xcb_connection_t* c, std::string_view prefix);
+
+// Adds `mask` to the events this connection selects on `window`, keeping the
+// bits already selected (Qt's own among them).
+void addEventMask(xcb_connection_t* c, unsigned window, unsigned mask);
+
 // An xcb reply, freed with its owner.
 template <class T>
 class Reply {

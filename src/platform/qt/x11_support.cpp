@@ -25,32 +25,6 @@ std::optional<uint32_t> cardinalProperty(xcb_connection_t* c, xcb_window_t windo
 
 }  // namespace
 
-unsigned compositorSelection() {
-  xcb_connection_t* c = qtConnection();
-  if (c == nullptr) {
-    return 0;
-  }
-  int screen = 0;
-  if (const char* display = std::getenv("DISPLAY")) {
-    // ":1.2" names screen 2; the default is 0.
-    const std::string d(display);
-    const auto dot = d.rfind('.');
-    if (dot != std::string::npos && d.rfind(':') < dot) {
-      screen = std::atoi(d.c_str() + dot + 1);
-    }
-  }
-  return internAtom(c, "_NET_WM_CM_S" + std::to_string(screen));
-}
-
-bool compositorRunning(unsigned selection) {
-  xcb_connection_t* c = qtConnection();
-  if (c == nullptr || selection == 0) {
-    return false;
-  }
-  Reply owner(xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selection), nullptr));
-  return owner && owner->owner != XCB_WINDOW_NONE;
-}
-
 struct ActiveWindowWatch::Impl final : QAbstractNativeEventFilter {
   xcb_connection_t* connection = nullptr;
   xcb_window_t root = 0;
@@ -114,13 +88,7 @@ std::unique_ptr<ActiveWindowWatch> ActiveWindowWatch::open(std::function<void()>
   impl->activeAtom = internAtom(c, "_NET_ACTIVE_WINDOW");
   impl->pidAtom = internAtom(c, "_NET_WM_PID");
   impl->activated = std::move(activated);
-  // Adds property changes to the root's event mask without dropping Qt's own bits.
-  Reply attributes(
-      xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, impl->root), nullptr));
-  const uint32_t mask =
-      (attributes ? attributes->your_event_mask : 0) | XCB_EVENT_MASK_PROPERTY_CHANGE;
-  xcb_change_window_attributes(c, impl->root, XCB_CW_EVENT_MASK, &mask);
-  xcb_flush(c);
+  addEventMask(c, impl->root, XCB_EVENT_MASK_PROPERTY_CHANGE);
   // The window active now is the starting point, not an activation.
   impl->lastWindow =
       cardinalProperty(c, impl->root, impl->activeAtom, XCB_ATOM_WINDOW).value_or(XCB_WINDOW_NONE);

@@ -35,9 +35,16 @@ std::string atomName(xcb_connection_t* c, xcb_atom_t atom) {
                      static_cast<size_t>(xcb_get_atom_name_name_length(reply.get())));
 }
 
-std::vector<std::string> readGroupNames(xcb_connection_t* c) {
+GroupsWrap readControls(xcb_connection_t* c) {
   Reply controls(
       xcb_xkb_get_controls_reply(c, xcb_xkb_get_controls(c, XCB_XKB_ID_USE_CORE_KBD), nullptr));
+  if (!controls) {
+    return {kMaxGroups, 0};
+  }
+  return {controls->numGroups, controls->groupsWrap};
+}
+
+std::vector<std::string> readGroupNames(xcb_connection_t* c, std::size_t numGroups) {
   Reply names(xcb_xkb_get_names_reply(
       c, xcb_xkb_get_names(c, XCB_XKB_ID_USE_CORE_KBD, XCB_XKB_NAME_DETAIL_GROUP_NAMES), nullptr));
   if (!names) {
@@ -57,8 +64,7 @@ std::vector<std::string> readGroupNames(xcb_connection_t* c) {
       groups[g] = atomName(c, list.groups[next++]);
     }
   }
-  const std::size_t used = controls ? controls->numGroups : kMaxGroups;
-  groups.resize(std::min(used, kMaxGroups));
+  groups.resize(std::min(numGroups, kMaxGroups));
   return groups;
 }
 
@@ -78,7 +84,7 @@ RulesNames readRulesNames(xcb_connection_t* c) {
   return parseRulesNames(std::string_view(bytes, static_cast<size_t>(length)));
 }
 
-std::optional<uint8_t> readGroup(xcb_connection_t* c) {
+std::optional<int> readGroup(xcb_connection_t* c) {
   Reply state(xcb_xkb_get_state_reply(c, xcb_xkb_get_state(c, XCB_XKB_ID_USE_CORE_KBD), nullptr));
   if (!state) {
     return std::nullopt;
@@ -94,7 +100,8 @@ struct XkbKeyboard::Impl final : QAbstractNativeEventFilter {
   std::function<void()> changed;
   std::vector<std::string> groupNames;
   RulesNames rules;
-  uint8_t group = 0;
+  GroupsWrap controls;
+  int group = 0;  // as the server reports it, possibly out of range
   QTimer settle;
 
   Impl() {
@@ -112,7 +119,8 @@ struct XkbKeyboard::Impl final : QAbstractNativeEventFilter {
   }
 
   void reread() {
-    groupNames = readGroupNames(connection);
+    controls = readControls(connection);
+    groupNames = readGroupNames(connection, controls.numGroups);
     rules = readRulesNames(connection);
     if (const auto g = readGroup(connection)) {
       group = *g;
@@ -133,7 +141,11 @@ struct XkbKeyboard::Impl final : QAbstractNativeEventFilter {
         const auto* state = reinterpret_cast<const xcb_xkb_state_notify_event_t*>(event);
         if ((state->changed & XCB_XKB_STATE_PART_GROUP_STATE) != 0) {
           group = state->group;
-          changed();
+          // While a keymap change settles, the names held are the old ones:
+          // the change is announced once they have been read again.
+          if (!settle.isActive()) {
+            changed();
+          }
         }
         break;
       }
@@ -189,7 +201,8 @@ std::unique_ptr<XkbKeyboard> XkbKeyboard::open(std::function<void()> changed, st
 }
 
 GroupSource XkbKeyboard::current() const {
-  return groupSource(impl_->groupNames, impl_->rules, impl_->group);
+  return groupSource(impl_->groupNames, impl_->rules,
+                     effectiveGroup(impl_->group, impl_->controls));
 }
 
 }  // namespace vellicor::qt

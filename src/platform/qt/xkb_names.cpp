@@ -62,6 +62,30 @@ std::optional<std::string> layoutIdentifier(const RulesNames& names, std::size_t
   return variant.empty() ? layout : layout + "(" + variant + ")";
 }
 
+std::size_t effectiveGroup(int group, const GroupsWrap& controls) {
+  constexpr unsigned kActionMask = 0xC0;
+  constexpr unsigned kClamp = 0x40;
+  constexpr unsigned kRedirect = 0x80;
+  constexpr unsigned kRedirectGroupMask = 0x0F;
+  const int count = static_cast<int>(controls.numGroups);
+  if (count <= 0) {
+    return 0;
+  }
+  if (group >= 0 && group < count) {
+    return static_cast<std::size_t>(group);
+  }
+  switch (controls.wrap & kActionMask) {
+    case kClamp:
+      return group < 0 ? 0 : static_cast<std::size_t>(count - 1);
+    case kRedirect: {
+      const int target = static_cast<int>(controls.wrap & kRedirectGroupMask);
+      return target < count ? static_cast<std::size_t>(target) : 0;
+    }
+    default:
+      return static_cast<std::size_t>(((group % count) + count) % count);
+  }
+}
+
 GroupSource groupSource(const std::vector<std::string>& groupNames, const RulesNames& rules,
                         std::size_t group) {
   GroupSource source;

@@ -30,6 +30,18 @@ struct GroupSource {
   std::optional<std::string> identifier;     // its layout and variant, when known
 };
 
+// How the keyboard brings a group number outside its groups back into range
+// (the controls' groupsWrap): wrap around, clamp to the last group, or redirect
+// to one group. The server applies it at the next change of state only, so a
+// group it reports after the keymap lost groups may still be out of range.
+struct GroupsWrap {
+  unsigned numGroups = 0;
+  unsigned wrap = 0;  // the controls' groupsWrap byte
+};
+
+// `group` brought into range as XKB does; 0 when the keyboard has no groups.
+std::size_t effectiveGroup(int group, const GroupsWrap& controls);
+
 GroupSource groupSource(const std::vector<std::string>& groupNames, const RulesNames& rules,
                         std::size_t group);
 

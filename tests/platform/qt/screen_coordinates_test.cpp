@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace vellicor::qt {
 namespace {
 
@@ -24,21 +26,49 @@ TEST(ScreenCoordinates, ScreensFlipAroundThePrimaryBottomEdge) {
   expectRect(rectFromTopLeft({{0, -1080}, {1920, 1080}}, kPrimary), 0, 900, 1920, 1080);
 }
 
-TEST(ScreenCoordinates, PointsFlipAndThePrimaryScreenIsTheOrigin) {
-  const Point top = pointFromTopLeft({720, 0}, kPrimary);
-  EXPECT_DOUBLE_EQ(top.x, 720);
-  EXPECT_DOUBLE_EQ(top.y, 900);
-  const Point bottom = pointFromTopLeft({10, 900}, kPrimary);
-  EXPECT_DOUBLE_EQ(bottom.y, 0);
-  // A primary screen that does not start at Qt's origin.
-  // A primary screen right of and below Qt's origin is still at the program's origin.
-  const Rect shifted{{1280, 200}, {1440, 900}};
-  const Point corner = pointFromTopLeft({1300, 200}, shifted);
-  EXPECT_DOUBLE_EQ(corner.x, 20);
-  EXPECT_DOUBLE_EQ(corner.y, 900);
-  expectRect(rectFromTopLeft(shifted, shifted), 0, 0, 1440, 900);
-  expectRect(rectFromTopLeft({{0, 0}, {1280, 1024}}, shifted), -1280, 76, 1280, 1024);
-  expectRect(rectToTopLeft({{-1280, 76}, {1280, 1024}}, shifted), 0, 0, 1280, 1024);
+TEST(ScreenCoordinates, APointerPixelLiesInTheScreenThatShowsIt) {
+  // tools/x-session's layout in Qt's space: the primary on the right, a lower,
+  // shorter screen on its left.
+  const Rect primaryQt{{1280, 0}, {1440, 900}};
+  const Rect leftQt{{0, 100}, {1280, 800}};
+  const Rect primary = rectFromTopLeft(primaryQt, primaryQt);
+  const Rect left = rectFromTopLeft(leftQt, primaryQt);
+  const auto at = [&](int x, int y) { return pixelFromTopLeft(x, y, primaryQt); };
+  // Every corner pixel of each screen is in that screen and in no other.
+  for (const auto& [x, y] : {std::pair{0, 100}, {1279, 100}, {0, 899}, {1279, 899}}) {
+    EXPECT_TRUE(contains(left, at(x, y))) << x << "," << y;
+    EXPECT_FALSE(contains(primary, at(x, y))) << x << "," << y;
+  }
+  for (const auto& [x, y] : {std::pair{1280, 0}, {2719, 0}, {1280, 899}, {2719, 899}}) {
+    EXPECT_TRUE(contains(primary, at(x, y))) << x << "," << y;
+    EXPECT_FALSE(contains(left, at(x, y))) << x << "," << y;
+  }
+  // The rows just above and below the left screen are in neither.
+  for (const auto& [x, y] : {std::pair{640, 99}, {640, 900}}) {
+    EXPECT_FALSE(contains(left, at(x, y))) << x << "," << y;
+    EXPECT_FALSE(contains(primary, at(x, y))) << x << "," << y;
+  }
+  // A pixel is reported as its lower-left corner in the program's space.
+  const Point origin = at(1280, 899);
+  EXPECT_DOUBLE_EQ(origin.x, 0);
+  EXPECT_DOUBLE_EQ(origin.y, 0);
+}
+
+TEST(ScreenCoordinates, StackedScreensShareNoRowOfPixels) {
+  const Rect topQt{{0, 0}, {1360, 500}};
+  const Rect bottomQt{{0, 500}, {1360, 500}};
+  for (const Rect& primaryQt : {topQt, bottomQt}) {
+    const Rect top = rectFromTopLeft(topQt, primaryQt);
+    const Rect bottom = rectFromTopLeft(bottomQt, primaryQt);
+    for (const int y : {0, 499}) {
+      EXPECT_TRUE(contains(top, pixelFromTopLeft(680, y, primaryQt))) << y;
+      EXPECT_FALSE(contains(bottom, pixelFromTopLeft(680, y, primaryQt))) << y;
+    }
+    for (const int y : {500, 999}) {
+      EXPECT_TRUE(contains(bottom, pixelFromTopLeft(680, y, primaryQt))) << y;
+      EXPECT_FALSE(contains(top, pixelFromTopLeft(680, y, primaryQt))) << y;
+    }
+  }
 }
 
 TEST(ScreenCoordinates, AWindowFrameRoundTrips) {

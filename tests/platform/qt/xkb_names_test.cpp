@@ -61,5 +61,28 @@ TEST(XkbGroupSource, NamesComeFromTheGroupAndTheRules) {
   EXPECT_EQ(groupSource({odd}, rules, 0).localizedName, odd);
 }
 
+TEST(XkbGroups, AGroupOutsideTheKeyboardsGroupsIsBroughtIntoRangeAsXkbDoes) {
+  const GroupsWrap wrap{4, 0x00};
+  EXPECT_EQ(effectiveGroup(2, wrap), 2u);
+  EXPECT_EQ(effectiveGroup(5, wrap), 1u);
+  EXPECT_EQ(effectiveGroup(-1, wrap), 3u);
+  // The keymap lost groups: group 3 of 4 wraps to the only one left.
+  EXPECT_EQ(effectiveGroup(2, GroupsWrap{1, 0x00}), 0u);
+  EXPECT_EQ(effectiveGroup(3, GroupsWrap{2, 0x00}), 1u);
+
+  const GroupsWrap clamp{3, 0x40};
+  EXPECT_EQ(effectiveGroup(7, clamp), 2u);
+  EXPECT_EQ(effectiveGroup(-2, clamp), 0u);
+  EXPECT_EQ(effectiveGroup(1, clamp), 1u);
+
+  // Redirect to the group in the low bits, or to the first if that one is gone.
+  EXPECT_EQ(effectiveGroup(5, GroupsWrap{3, 0x80 | 1}), 1u);
+  EXPECT_EQ(effectiveGroup(-1, GroupsWrap{3, 0x80 | 1}), 1u);
+  EXPECT_EQ(effectiveGroup(5, GroupsWrap{2, 0x80 | 3}), 0u);
+
+  // A keyboard that reports no groups has only the first.
+  EXPECT_EQ(effectiveGroup(2, GroupsWrap{0, 0x00}), 0u);
+}
+
 }  // namespace
 }  // namespace vellicor::qt

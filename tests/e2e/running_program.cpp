@@ -1,0 +1,146 @@
+#include "running_program.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+namespace vellicor::e2e {
+namespace {
+
+// "2026-12-07 09:53:24.157 vellicor[11084] "
+const std::regex kTimestamped(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} vellicor\[\d+\] )");
+
+}  // namespace
+
+std::string programPath() {
+  const char* path = std::getenv("VELLICOR_BINARY");
+  return path != nullptr ? path : "vellicor";
+}
+
+bool eventually(const std::function<bool()>& done, double seconds) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return true;
+}
+
+void pause(double seconds) {
+  std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+}
+
+std::string commandOutput(const std::string& command) {
+  std::string out;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[256];
+    while (const std::size_t n = fread(buffer, 1, sizeof buffer, pipe)) {
+      out.append(buffer, n);
+    }
+    pclose(pipe);
+  }
+  return out;
+}
+
+bool run(const std::vector<std::string>& argv, double seconds) {
+  return Child(argv).wait(seconds) == std::optional<int>(0);
+}
+
+void resetKeyboard(XTestClient& x) {
+  run({"setxkbmap", "-layout", "us,kr", "-variant", ",kr104"});
+  x.lockGroup(0);
+}
+
+void ensureTrayHost(XTestClient& x) {
+  if (x.selectionOwned("_NET_SYSTEM_TRAY_S0")) {
+    return;
+  }
+  Child trayer({"trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height",
+                "24", "--transparent", "false", "--tint", "0x303030", "--monitor", "primary"});
+  eventually([&] { return x.selectionOwned("_NET_SYSTEM_TRAY_S0"); });
+  trayer.detach();
+}
+
+RunningProgram::RunningProgram(const std::string& label)
+    : logPath_("/tmp/vellicor-" + label + "-" + std::to_string(getpid()) + "-" +
+               std::to_string(++started_) + ".err"),
+      child_(std::make_unique<Child>(std::vector<std::string>{programPath()}, logPath_)) {}
+
+std::vector<std::string> RunningProgram::logLines() const {
+  std::vector<std::string> lines;
+  std::istringstream in(log());
+  for (std::string line; std::getline(in, line);) {
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+bool RunningProgram::waitForLog(const std::string& text, double seconds) const {
+  return eventually([&] { return log().find(text) != std::string::npos; }, seconds);
+}
+
+int RunningProgram::linesWith(const std::string& text) const {
+  int n = 0;
+  for (const auto& line : logLines()) {
+    if (line.find(text) != std::string::npos && std::regex_search(line, kTimestamped)) {
+      ++n;
+    }
+  }
+  return n;
+}
+
+unsigned long Screen::hud() const {
+  return x.viewableWindowOfType("vellicor", "_NET_WM_WINDOW_TYPE_NOTIFICATION");
+}
+
+std::string Screen::hudText() const {
+  const unsigned long id = hud();
+  return id != 0 ? x.windowTitle(id) : std::string();
+}
+
+std::optional<Box> Screen::hudPanel() const {
+  const unsigned long id = hud();
+  const auto state = id != 0 ? x.window(id) : std::nullopt;
+  return state ? std::optional<Box>(state->shown) : std::nullopt;
+}
+
+unsigned long Screen::menu() const {
+  return x.viewableWindowOfType("vellicor", "_NET_WM_WINDOW_TYPE_POPUP_MENU");
+}
+
+std::optional<Box> Screen::menuBox() const {
+  const unsigned long id = menu();
+  const auto state = id != 0 ? x.window(id) : std::nullopt;
+  return state ? std::optional<Box>(Box{state->x, state->y, state->width, state->height})
+               : std::nullopt;
+}
+
+bool Screen::openMenu() const {
+  // Clicked where it has come to rest: a tray host places a new icon, then its
+  // panel may grow and move.
+  std::optional<Box> icon;
+  int still = 0;
+  const bool settled = eventually(
+      [&] {
+        const auto now = trayIcon();
+        still = now && icon && now->x == icon->x && now->y == icon->y ? still + 1 : 0;
+        icon = now;
+        return still >= 10;
+      },
+      10.0);
+  if (!settled) {
+    return false;
+  }
+  x.movePointer(icon->centreX(), icon->centreY());
+  x.click(1);
+  return eventually([&] { return menu() != 0; });
+}
+
+}  // namespace vellicor::e2e
