@@ -149,20 +149,6 @@ TEST_F(Session, ASwitchShowsTheHudClickThroughOnThePointersMonitorThenHidesIt) {
   EXPECT_TRUE(pumpUntil([] { return !hudViewable(); }, 3.0));
 }
 
-TEST_F(Session, TheHudFollowsThePointerToTheOtherMonitor) {
-  x->movePointer(kLeft.centreX(), kLeft.centreY());
-  x->lockGroup(1);
-  ASSERT_TRUE(pumpUntil([] { return currentName() == kKorean && hudViewable(); }));
-  x->movePointer(kRight.centreX() - 300, kRight.centreY() + 200);
-  x->lockGroup(0);
-  ASSERT_TRUE(pumpUntil([] { return logHas("입력 언어 변경: " + kKorean + " → " + kEnglish); }));
-  ASSERT_TRUE(pumpUntil([] { return hud()->labelText() == kEnglish; }));
-  const Box panel = hudOnScreen()->shown;
-  EXPECT_NEAR(panel.x + panel.width / 2.0, kRight.centreX(), 1.0);
-  EXPECT_NEAR(panel.y + panel.height / 2.0, kRight.centreY(), 1.0);
-  EXPECT_EQ(item()->title(), "A");
-}
-
 TEST_F(Session, RapidSwitchingLeavesOneHudTheFinalNameAndStableMemory) {
   burstOfSwitches();
   EXPECT_EQ(currentName(), kKorean);

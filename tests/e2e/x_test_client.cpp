@@ -304,11 +304,6 @@ bool XTestClient::selectionOwned(const std::string& selection) {
   return XGetSelectionOwner(display_, XInternAtom(display_, selection.c_str(), False)) != None;
 }
 
-Box XTestClient::screenBox() {
-  return {0, 0, DisplayWidth(display_, DefaultScreen(display_)),
-          DisplayHeight(display_, DefaultScreen(display_))};
-}
-
 Child::Child(const std::vector<std::string>& argv, const std::string& stderrPath) {
   std::vector<char*> args;
   for (const auto& a : argv) {

@@ -73,8 +73,6 @@ class XTestClient {
   // Whether some client owns the selection, as a running tray host owns
   // _NET_SYSTEM_TRAY_S0.
   bool selectionOwned(const std::string& selection);
-  // The root window's size.
-  Box screenBox();
 
  private:
   _XDisplay* display_;

@@ -12,12 +12,14 @@ class QWidget;
 
 namespace vellicor::qt {
 
+class SelectionWatch;
+
 // The HUD as a frameless top-level widget that the window manager does not
 // manage (override-redirect): it never takes focus or activates, shows on every
 // workspace and stays above other windows, full-screen ones included. Input
-// passes through it. The X window keeps the size of the widest panel shown so
-// far; the panel is laid out inside it and the window is shaped to the panel,
-// so a new name repaints in place instead of reallocating the window. With a
+// passes through it. The X window is made as large as the largest panel once;
+// the panel is laid out inside it and the window is shaped to the panel, so a
+// new name repaints in place instead of reallocating the window. With a
 // compositor the panel's background is translucent with round corners; without
 // one the corners are cut by the shape. The window's title is the text shown,
 // for tools that read windows rather than pixels, and its type is a notification.
@@ -26,8 +28,6 @@ namespace vellicor::qt {
 // exact; the level and the collection behaviour are met by the window type
 // (override-redirect, always on top); the HUD material is drawn as a dark
 // translucent fill.
-class SelectionWatch;
-
 class QtWindow final : public Window {
  public:
   explicit QtWindow(const Rect& contentRect);

@@ -9,8 +9,10 @@
 namespace vellicor::qt {
 
 // Watches the core keyboard through the X extension XKB on Qt's own X
-// connection: the locked group from state notifications, and the group names
-// and rules names, read again shortly after the keyboard or its names change.
+// connection: the effective group from state notifications, and the group
+// names and rules names, read again shortly after the keyboard or its names
+// change. A switch that comes while a keymap change settles is announced once
+// the names have been read again, never with the old ones.
 class XkbKeyboard {
  public:
   // `changed` runs on the main thread after each group switch or keymap change.
