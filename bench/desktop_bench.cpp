@@ -7,187 +7,19 @@
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <X11/extensions/Xdamage.h>
-#include <dirent.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <map>
-#include <optional>
-#include <sstream>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "hud_watch.h"
 #include "process_memory.h"
 
-extern char** environ;
-
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double msSince(Clock::time_point t) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
-}
-
-pid_t spawn(const std::string& program) {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
-  pid_t pid = -1;
-  if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ) != 0) {
-    pid = -1;
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  return pid;
-}
-
-void stop(pid_t pid) {
-  kill(pid, SIGTERM);
-  waitpid(pid, nullptr, 0);
-}
-
-bool classIs(Display* d, Window w, const char* name) {
-  XClassHint hint{};
-  if (XGetClassHint(d, w, &hint) == 0) {
-    return false;
-  }
-  const bool match = hint.res_name != nullptr && std::string(hint.res_name) == name;
-  XFree(hint.res_name);
-  XFree(hint.res_class);
-  return match;
-}
-
-// A window of the program reparented into another client's window: the docked tray icon.
-bool trayIconDocked(Display* d, Window w, Window root, int depth = 0) {
-  Window r = 0, parent = 0;
-  Window* children = nullptr;
-  unsigned count = 0;
-  if (XQueryTree(d, w, &r, &parent, &children, &count) == 0) {
-    return false;
-  }
-  bool found = false;
-  for (unsigned i = 0; i < count && !found; ++i) {
-    if (depth > 0 && classIs(d, children[i], "vellicor")) {
-      XWindowAttributes a{};
-      found = XGetWindowAttributes(d, children[i], &a) != 0 && a.map_state == IsViewable;
-    }
-    if (!found && depth < 3) {
-      found = trayIconDocked(d, children[i], root, depth + 1);
-    }
-  }
-  if (children != nullptr) {
-    XFree(children);
-  }
-  return found;
-}
-
-bool waitDocked(Display* d, double seconds) {
-  const auto start = Clock::now();
-  while (msSince(start) < seconds * 1000) {
-    if (trayIconDocked(d, DefaultRootWindow(d), DefaultRootWindow(d))) {
-      return true;
-    }
-    std::this_thread::sleep_for(std::chrono::microseconds(500));
-  }
-  return false;
-}
-
-// Per thread: its name and context switches; and the process's CPU time in ticks.
-struct Activity {
-  std::map<std::string, std::pair<std::string, long>> threads;  // id -> (name, switches)
-  long cpuTicks = 0;
-};
-
-Activity activityOf(pid_t pid) {
-  Activity a;
-  const std::string base = "/proc/" + std::to_string(pid) + "/task";
-  if (DIR* dir = opendir(base.c_str())) {
-    while (const dirent* entry = readdir(dir)) {
-      if (entry->d_name[0] == '.')
-        continue;
-      const std::string task = base + "/" + entry->d_name;
-      std::ifstream comm(task + "/comm");
-      std::string name;
-      std::getline(comm, name);
-      long switches = 0;
-      std::ifstream status(task + "/status");
-      for (std::string line; std::getline(status, line);) {
-        if (line.rfind("voluntary_ctxt_switches:", 0) == 0 ||
-            line.rfind("nonvoluntary_ctxt_switches:", 0) == 0) {
-          switches += std::atol(line.c_str() + line.find(':') + 1);
-        }
-      }
-      a.threads[entry->d_name] = {name, switches};
-    }
-    closedir(dir);
-  }
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-  std::istringstream fields(text.substr(text.rfind(')') + 2));
-  std::string field;
-  for (int i = 3; i <= 15 && fields >> field; ++i) {
-    if (i == 14 || i == 15)
-      a.cpuTicks += std::atol(field.c_str());
-  }
-  return a;
-}
-
-// What each thread did between two readings: "name +switches", "name (ended)", "name (new)".
-std::string threadWakeups(const Activity& before, const Activity& after, long& total) {
-  std::string out;
-  total = 0;
-  for (const auto& [id, thread] : before.threads) {
-    const auto it = after.threads.find(id);
-    const long delta = it == after.threads.end() ? 0 : it->second.second - thread.second;
-    total += delta;
-    out += (out.empty() ? "" : ", ") + thread.first +
-           (it == after.threads.end() ? " (ended)" : " +" + std::to_string(delta));
-  }
-  for (const auto& [id, thread] : after.threads) {
-    if (before.threads.count(id) == 0) {
-      out += ", " + thread.first + " (new)";
-    }
-  }
-  return out;
-}
-
-double percentile(std::vector<double> v, double p) {
-  if (v.empty())
-    return 0;
-  std::sort(v.begin(), v.end());
-  const auto index = static_cast<size_t>(p * static_cast<double>(v.size() - 1) + 0.5);
-  return v[std::min(index, v.size() - 1)];
-}
-
-// Waits for an event matching `match`, up to `seconds`.
-template <class Match>
-std::optional<XEvent> nextEvent(Display* d, double seconds, Match match) {
-  const auto start = Clock::now();
-  while (msSince(start) < seconds * 1000) {
-    while (XPending(d) > 0) {
-      XEvent e;
-      XNextEvent(d, &e);
-      if (match(e))
-        return e;
-    }
-    std::this_thread::sleep_for(std::chrono::microseconds(100));
-  }
-  return std::nullopt;
-}
-
-}  // namespace
+using namespace vellicor::bench;
 
 int main(int argc, char** argv) {
   if (argc < 2) {
@@ -208,14 +40,13 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "the display has no DAMAGE extension\n");
     return 1;
   }
-  const Window root = DefaultRootWindow(d);
   XkbLockGroup(d, XkbUseCoreKbd, 0);
   XSync(d, False);
 
   std::vector<double> startMs;
   for (int i = 0; i < starts; ++i) {
     const auto t = Clock::now();
-    const pid_t pid = spawn(program);
+    const pid_t pid = spawn({program});
     if (pid < 0 || !waitDocked(d, 10)) {
       std::fprintf(stderr, "the tray icon never docked\n");
       return 1;
@@ -225,7 +56,7 @@ int main(int argc, char** argv) {
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
   }
 
-  const pid_t pid = spawn(program);
+  const pid_t pid = spawn({program});
   if (pid < 0 || !waitDocked(d, 10)) {
     std::fprintf(stderr, "the tray icon never docked\n");
     return 1;
@@ -235,71 +66,37 @@ int main(int argc, char** argv) {
   // The same with a second instance mapping the same libraries: their clean
   // pages are then shared, and what stays unique is the program's own.
   vellicor::tools::ProcessMemory besideAnother;
-  if (const pid_t other = spawn(program); other >= 0) {
+  if (const pid_t other = spawn({program}); other >= 0) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
     besideAnother = vellicor::tools::processMemory(pid);
     stop(other);
   }
 
-  XSelectInput(d, root, SubstructureNotifyMask);
-  XSync(d, True);
   unsigned group = 1;
-  // A first switch builds the HUD and tells which window it is.
-  XkbLockGroup(d, XkbUseCoreKbd, group);
-  XFlush(d);
-  const auto firstMap = nextEvent(d, 5, [&](const XEvent& e) {
-    return e.type == MapNotify && classIs(d, e.xmap.window, "vellicor") && e.xmap.override_redirect;
-  });
-  if (!firstMap) {
+  const auto lockGroup = [&] {
+    XkbLockGroup(d, XkbUseCoreKbd, group);
+    XFlush(d);
+  };
+  auto hud = std::make_unique<HudWatch>(d);
+  if (!hud->find(lockGroup)) {
     std::fprintf(stderr, "the HUD never appeared\n");
     stop(pid);
     return 1;
   }
-  const Window hud = firstMap->xmap.window;
-  // Every damaged rectangle is reported. Without a compositor the server damages
-  // a shaped window itself as it maps it, before it sends the expose; only
-  // damage after the expose is the program's own drawing.
-  const Damage damage = XDamageCreate(d, hud, XDamageReportRawRectangles);
-  XSelectInput(d, hud, ExposureMask);
-  const auto isUnmap = [&](const XEvent& e) {
-    return e.type == UnmapNotify && e.xunmap.window == hud;
-  };
-  nextEvent(d, 3, isUnmap);
 
   std::vector<double> mappedMs, exposedMs, paintedMs;
   for (int i = 0; i < switches; ++i) {
     group = 1 - group;
-    XSync(d, False);
-    while (XPending(d) > 0) {
-      XEvent e;
-      XNextEvent(d, &e);
+    const HudWatch::Times times = hud->measure(lockGroup);
+    if (times.mapped) {
+      mappedMs.push_back(*times.mapped);
     }
-    const auto t = Clock::now();
-    XkbLockGroup(d, XkbUseCoreKbd, group);
-    XFlush(d);
-    bool mapped = false;
-    bool exposed = false;
-    bool painted = false;
-    while ((!mapped || !painted) && msSince(t) < 3000) {
-      const auto e = nextEvent(d, 3, [&](const XEvent& ev) {
-        return (ev.type == MapNotify && ev.xmap.window == hud) ||
-               (ev.type == Expose && ev.xexpose.window == hud) ||
-               ev.type == damageEvent + XDamageNotify;
-      });
-      if (!e)
-        break;
-      if (e->type == MapNotify && !mapped) {
-        mapped = true;
-        mappedMs.push_back(msSince(t));
-      } else if (e->type == Expose && !exposed) {
-        exposed = true;
-        exposedMs.push_back(msSince(t));
-      } else if (e->type == damageEvent + XDamageNotify && exposed && !painted) {
-        painted = true;
-        paintedMs.push_back(msSince(t));
-      }
+    if (times.exposed) {
+      exposedMs.push_back(*times.exposed);
     }
-    nextEvent(d, 3, isUnmap);
+    if (times.painted) {
+      paintedMs.push_back(*times.painted);
+    }
   }
 
   for (int i = 0; i < 1000; ++i) {
@@ -314,12 +111,9 @@ int main(int argc, char** argv) {
   const Activity idleStart = activityOf(pid);
   std::this_thread::sleep_for(std::chrono::seconds(idleSeconds));
   const Activity idleEnd = activityOf(pid);
-  // Sent before the program ends: its window takes the damage object with it.
-  XDamageDestroy(d, damage);
-  XSync(d, False);
+  hud.reset();
   stop(pid);
 
-  const double tick = 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
   const auto met = [](bool ok) { return ok ? "yes" : "**no**"; };
   const auto latencyRow = [&](const char* what, const std::vector<double>& ms) {
     const double median = percentile(ms, 0.5), p99 = percentile(ms, 0.99);
@@ -359,7 +153,7 @@ int main(int argc, char** argv) {
 
   long wakeups = 0;
   const std::string perThread = threadWakeups(idleStart, idleEnd, wakeups);
-  const double idleCpuMs = static_cast<double>(idleEnd.cpuTicks - idleStart.cpuTicks) * tick;
+  const double idleCpuMs = cpuMs(idleStart, idleEnd);
   std::printf("\n| idle, %d s without switches | value | target | met |\n|---|---|---|---|\n",
               idleSeconds);
   std::printf("| context switches (wakeups), all threads | %ld: %s | 0 timer wakeups | %s |\n",

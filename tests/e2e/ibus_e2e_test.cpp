@@ -1,19 +1,26 @@
-// The program following IBus's global engine on a real desktop, under
-// tools/x-session and dbus-run-session; ibus-daemon and ibus-hangul come and go
-// as the tests need them.
+// The program following IBus on a real desktop, under tools/x-session and
+// dbus-run-session: the global engine, and ibus-hangul's own Hangul and Latin
+// modes toggled as users toggle them (Shift+Space in a focused entry, or the
+// mode property activated as a panel does). ibus-daemon starts after the
+// program, and comes and goes as the tests need.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <csignal>
 #include <memory>
 #include <string>
 
-#include "program_under_test.h"
-#include "x_test_client.h"
+#include "input_method_session.h"
 
 namespace vellicor::e2e {
 namespace {
+
+const std::string kHangul = "Hangul";
 
 // Starts ibus-daemon and waits until it answers; null when it cannot start here.
 std::unique_ptr<Child> startIBus(std::string& why) {
@@ -37,18 +44,57 @@ bool selectEngine(const std::string& engine) {
   return Child({"ibus", "engine", engine}).wait(10) == 0;
 }
 
-class IBusSession : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    daemon = startIBus(whyNot).release();
-    if (daemon == nullptr) {
-      return;
+// A client of IBus's bus of its own, as a panel or another program is.
+class IBusClient {
+ public:
+  IBusClient() {
+    std::string address = commandOutput("ibus address");
+    while (!address.empty() && address.back() == '\n') {
+      address.pop_back();
     }
-    std::string error;
-    program = ProgramUnderTest::open(error);
-    ASSERT_NE(program, nullptr) << error;
-    x = new XTestClient;
-    program->launch();
+    bus_ = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(
+        QString::fromStdString(address), QStringLiteral("test-ibus-%1").arg(++count_)));
+  }
+  ~IBusClient() { QDBusConnection::disconnectFromBus(bus_->name()); }
+  IBusClient(const IBusClient&) = delete;
+  IBusClient& operator=(const IBusClient&) = delete;
+
+  bool connected() const { return bus_->isConnected(); }
+
+  // Asks the Hangul engine for a mode as a panel's 한/EN button does: 1 Hangul, 0 Latin.
+  void activateInputMode(unsigned state) {
+    for (int engine = 1; engine <= 4; ++engine) {
+      QDBusMessage call = QDBusMessage::createMethodCall(
+          QStringLiteral("org.freedesktop.IBus.Hangul"),
+          QStringLiteral("/org/freedesktop/IBus/Engine/%1").arg(engine),
+          QStringLiteral("org.freedesktop.IBus.Engine"), QStringLiteral("PropertyActivate"));
+      call << QStringLiteral("InputMode") << state;
+      // Engines do not answer this call.
+      call.setAutoStartService(false);
+      bus_->send(call);
+    }
+  }
+
+  // An UpdateProperty signal from this connection, whatever `property` holds.
+  void sendUpdateProperty(const QVariant& property) {
+    QDBusMessage signal = QDBusMessage::createSignal(
+        QStringLiteral("/org/freedesktop/IBus/Engine/1"),
+        QStringLiteral("org.freedesktop.IBus.Engine"), QStringLiteral("UpdateProperty"));
+    signal << QVariant::fromValue(QDBusVariant(property));
+    bus_->send(signal);
+  }
+
+ private:
+  static inline int count_ = 0;
+  std::unique_ptr<QDBusConnection> bus_;
+};
+
+class IBusSession : public InputMethodSession {
+ protected:
+  // The program first, IBus after it: the program finds the daemon when it comes.
+  static void SetUpTestSuite() {
+    launchProgram();
+    daemon = startIBus(whyNot).release();
   }
   // Each test starts with a daemon running the US keyboard engine.
   void SetUp() override {
@@ -61,48 +107,128 @@ class IBusSession : public ::testing::Test {
       ASSERT_NE(daemon, nullptr) << whyNot;
     }
     ASSERT_TRUE(selectEngine("xkb:us::eng"));
-    ASSERT_TRUE(nameIs("English (US)"));
-  }
-  static bool nameIs(const std::string& name) {
-    return pumpUntil([&] { return program->currentName() == name; });
+    ASSERT_TRUE(nameIs(kEnglish));
+    ASSERT_TRUE(pumpUntil([] { return !program->hudViewable(*x); }, 3.0));
+    markLog();
   }
 
+  // Activates the mode until the program names `name`: a new engine may not be
+  // up yet when the first request comes, as a panel's first click may find it.
+  static bool activateUntil(IBusClient& panel, unsigned state, const std::string& name) {
+    return pumpUntil([&] {
+      panel.activateInputMode(state);
+      pumpFor(0.1);
+      return program->currentName() == name;
+    });
+  }
   static inline std::string whyNot;
   static inline Child* daemon = nullptr;
-  static inline ProgramUnderTest* program = nullptr;
-  static inline XTestClient* x = nullptr;
 };
 
-TEST_F(IBusSession, TheGlobalEngineIsTheSourceAndItsSwitchesAreShown) {
+TEST_F(IBusSession, TheHangulEnginesModeIsTheSourceAndEachToggleIsAnnouncedOnce) {
+  // A new Hangul engine starts in Latin mode (ibus-hangul's initial-input-mode):
+  // the user still types English, so nothing changes.
   ASSERT_TRUE(selectEngine("hangul"));
-  ASSERT_TRUE(nameIs("Hangul"));
-  EXPECT_TRUE(program->logHas("입력 언어 변경: English (US) → Hangul\n"));
-  EXPECT_EQ(program->item()->title(), "한");
-  EXPECT_EQ(program->menuTitles().at(0), "현재 언어: Hangul");
-  EXPECT_TRUE(pumpUntil([] { return program->hudViewable(*x); }));
-  EXPECT_EQ(program->hud()->labelText(), "Hangul");
+  pumpFor(0.5);
+  EXPECT_EQ(program->currentName(), kEnglish);
+  EXPECT_EQ(changeLines(), 0);
+
+  IBusClient panel;
+  ASSERT_TRUE(panel.connected());
+  ASSERT_TRUE(activateUntil(panel, 1, kHangul));
+  expectAnnounced(kEnglish, kHangul, "한", 1);
+  ASSERT_TRUE(activateUntil(panel, 0, kEnglish));
+  expectAnnounced(kHangul, kEnglish, "A", 2);
+}
+
+TEST_F(IBusSession, ShiftSpaceInAFocusedEntryTogglesHangulAndLatin) {
+  ASSERT_TRUE(selectEngine("hangul"));
+  Child entry({"env", "GTK_IM_MODULE=ibus", "zenity", "--entry", "--text", "Vellicor"});
+  unsigned long window = 0;
+  ASSERT_TRUE(pumpUntil([&] { return (window = x->applicationWindow("zenity")) != 0; }, 10.0))
+      << "no entry window";
+  x->focus(window);
+  pumpFor(0.5);
+  x->pressKeys({"Shift_L", "space"});
+  expectAnnounced(kEnglish, kHangul, "한", 1);
+  x->pressKeys({"Shift_L", "space"});
+  expectAnnounced(kHangul, kEnglish, "A", 2);
+
+  // Focus leaves and comes back: the engine says its mode again, unchanged.
+  x->focus(x->rootWindow());
+  pumpFor(0.3);
+  x->focus(window);
+  pumpFor(0.5);
+  EXPECT_EQ(changeLines(), 2);
+}
+
+TEST_F(IBusSession, ModesFromOtherConnectionsAndBrokenPropertiesChangeNothing) {
+  ASSERT_TRUE(selectEngine("hangul"));
+  IBusClient panel;
+  ASSERT_TRUE(activateUntil(panel, 1, kHangul));
+
+  IBusClient stranger;
+  ASSERT_TRUE(stranger.connected());
+  // A well-formed InputMode property in Latin mode, from a connection that
+  // does not serve the engine.
+  QDBusArgument text;
+  text.beginStructure();
+  text << QStringLiteral("IBusText") << QVariantMap() << QStringLiteral("EN")
+       << QDBusVariant(QStringLiteral("no attributes"));
+  text.endStructure();
+  QDBusArgument property;
+  property.beginStructure();
+  property << QStringLiteral("IBusProperty") << QVariantMap() << QStringLiteral("InputMode") << 1u
+           << QDBusVariant(QVariant::fromValue(text)) << QString()
+           << QDBusVariant(QVariant::fromValue(text)) << true << true << 0u
+           << QDBusVariant(QStringLiteral("no sub-properties"))
+           << QDBusVariant(QVariant::fromValue(text));
+  property.endStructure();
+  stranger.sendUpdateProperty(QVariant::fromValue(property));
+  stranger.sendUpdateProperty(QVariant::fromValue(property));
+  // Properties of the wrong shape.
+  stranger.sendUpdateProperty(QStringLiteral("not a property"));
+  stranger.sendUpdateProperty(42u);
+  ASSERT_TRUE(pumpUntil([] { return logHas("IBus: ignored an input mode from "); }))
+      << program->log();
+  pumpFor(0.3);
+  EXPECT_EQ(program->currentName(), kHangul);
+  EXPECT_EQ(changeLines(), 1);
+  // Said once, however often it comes.
+  const std::string log = program->log();
+  EXPECT_EQ(log.find("IBus: ignored"), log.rfind("IBus: ignored"));
+
+  // The engine's own toggle still counts.
+  ASSERT_TRUE(activateUntil(panel, 0, kEnglish));
+  expectAnnounced(kHangul, kEnglish, "A", 2);
 }
 
 TEST_F(IBusSession, WithoutIBusTheKeyboardGroupSpeaksAndIBusIsFoundAgain) {
   ASSERT_TRUE(selectEngine("hangul"));
-  ASSERT_TRUE(nameIs("Hangul"));
+  {
+    IBusClient panel;
+    ASSERT_TRUE(activateUntil(panel, 1, kHangul));
+  }
   daemon->signal(SIGKILL);
   daemon->wait(5);
   // The keyboard's own group takes over (IBus may have changed the keymap on its
   // way out, so the name can move once more as the keymap settles).
-  ASSERT_TRUE(pumpUntil([] { return program->currentName() != "Hangul"; }));
+  ASSERT_TRUE(pumpUntil([] { return program->currentName() != kHangul; }));
   pumpFor(0.3);
-  EXPECT_NE(program->currentName(), "Hangul");
-  EXPECT_TRUE(program->logHas("입력 언어 변경: Hangul → ")) << program->log();
+  EXPECT_NE(program->currentName(), kHangul);
+  EXPECT_TRUE(logHas("입력 언어 변경: " + kHangul + " → ")) << program->log();
 
   // A new daemon writes a new address file; the program finds it and follows it.
   delete daemon;
   daemon = startIBus(whyNot).release();
   ASSERT_NE(daemon, nullptr) << whyNot;
   ASSERT_TRUE(selectEngine("hangul"));
-  EXPECT_TRUE(nameIs("Hangul"));
+  {
+    IBusClient panel;
+    EXPECT_TRUE(activateUntil(panel, 1, kHangul));
+  }
   ASSERT_TRUE(selectEngine("xkb:us::eng"));
-  EXPECT_TRUE(nameIs("English (US)"));
+  EXPECT_TRUE(nameIs(kEnglish));
   EXPECT_EQ(program->item()->title(), "A");
 }
 

@@ -82,6 +82,15 @@ void XTestClient::pressKeys(const std::vector<std::string>& keysyms) {
   XSync(display_, False);
 }
 
+void XTestClient::focus(unsigned long window) {
+  XSetInputFocus(display_, window, RevertToPointerRoot, CurrentTime);
+  XSync(display_, False);
+}
+
+unsigned long XTestClient::rootWindow() {
+  return DefaultRootWindow(display_);
+}
+
 void XTestClient::movePointer(int x, int y) {
   XWarpPointer(display_, None, DefaultRootWindow(display_), 0, 0, 0, 0, x, y);
   XSync(display_, False);
@@ -204,6 +213,48 @@ unsigned long XTestClient::viewableWindowOfType(const std::string& name, const s
     }
     if (match) {
       return id;
+    }
+  }
+  return 0;
+}
+
+unsigned long XTestClient::applicationWindow(const std::string& name) {
+  for (const unsigned long window : viewableWindowsOf(name)) {
+    return window;
+  }
+  // Framed: one level below a child of the root.
+  Window root = 0, parent = 0;
+  Window* children = nullptr;
+  unsigned count = 0;
+  if (XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count) == 0) {
+    return 0;
+  }
+  const std::vector<Window> frames(children, children + count);
+  if (children != nullptr) {
+    XFree(children);
+  }
+  for (const Window frame : frames) {
+    Window* inner = nullptr;
+    unsigned n = 0;
+    if (XQueryTree(display_, frame, &root, &parent, &inner, &n) == 0) {
+      continue;
+    }
+    const std::vector<Window> clients(inner, inner + n);
+    if (inner != nullptr) {
+      XFree(inner);
+    }
+    for (const Window client : clients) {
+      XClassHint hint{};
+      if (XGetClassHint(display_, client, &hint) == 0) {
+        continue;
+      }
+      const bool match = hint.res_name != nullptr && name == hint.res_name;
+      XFree(hint.res_name);
+      XFree(hint.res_class);
+      const auto state = match ? window(client) : std::nullopt;
+      if (state && state->viewable) {
+        return client;
+      }
     }
   }
   return 0;

@@ -46,6 +46,9 @@ class XTestClient {
   // every `flushEvery` and never waited for, as an auto-typing tool sends them.
   void flipGroups(int count, int flushEvery);
   void movePointer(int x, int y);
+  // Gives `window` the keyboard focus, as a click on it or a window manager does.
+  void focus(unsigned long window);
+  unsigned long rootWindow();
   // A press and release of a pointer button where the pointer is, through the
   // server's input path (XTest), as a user's click.
   void click(int button = 1);
@@ -59,6 +62,9 @@ class XTestClient {
   unsigned long parentOf(unsigned long id);
   // Top-level windows whose WM_CLASS instance is `name` and that are viewable.
   std::vector<unsigned long> viewableWindowsOf(const std::string& name);
+  // An application's viewable window, a top-level one or one a window manager
+  // has framed; 0 when there is none.
+  unsigned long applicationWindow(const std::string& name);
   // The first of those whose _NET_WM_WINDOW_TYPE includes `type`
   // ("_NET_WM_WINDOW_TYPE_NOTIFICATION"), or 0.
   unsigned long viewableWindowOfType(const std::string& name, const std::string& type);

@@ -14,10 +14,17 @@ std::string_view trimmed(std::string_view s) {
 }  // namespace
 
 std::optional<std::string> ibusAddressFileName(std::string_view display,
+                                               std::string_view waylandDisplay,
                                                std::string_view machineId) {
-  const auto colon = display.rfind(':');
   const std::string_view id = trimmed(machineId);
-  if (colon == std::string_view::npos || id.empty()) {
+  if (id.empty()) {
+    return std::nullopt;
+  }
+  if (!waylandDisplay.empty()) {
+    return std::string(id) + "-unix-" + std::string(waylandDisplay);
+  }
+  const auto colon = display.rfind(':');
+  if (colon == std::string_view::npos) {
     return std::nullopt;
   }
   const std::string_view host = display.substr(0, colon);

@@ -5,7 +5,8 @@
 #include <string>
 
 #include "platform/clock.h"
-#include "platform/qt/ibus_watch.h"
+#include "platform/qt/fcitx5_tracker.h"
+#include "platform/qt/ibus_tracker.h"
 #include "platform/qt/selection_watch.h"
 #include "platform/qt/x11_support.h"
 #include "platform/qt/xkb_keyboard.h"
@@ -36,14 +37,26 @@ QtDesktop::~QtDesktop() = default;
 std::unique_ptr<QtDesktop> QtDesktop::open(std::string& error) {
   std::unique_ptr<QtDesktop> desktop(new QtDesktop);
   QtDesktop* d = desktop.get();
-  d->keyboard_ = XkbKeyboard::open([d] { d->sourceChanged(); }, error);
+  // A keymap change can go with a switch the input-method frameworks do not
+  // announce, so they look again then.
+  d->keyboard_ = XkbKeyboard::open(
+      [d] {
+        d->recheckFrameworks();
+        d->sourceChanged();
+      },
+      error);
   if (!d->keyboard_) {
     return nullptr;
   }
-  d->inputSources.setCurrent(d->keyboard_->current());
-  d->ibus_ = std::make_unique<IBusWatch>([d] { d->sourceChanged(); });
-  d->activation_ = ActiveWindowWatch::open(
-      [d] { d->workspaceCenter.post(d->application.didActivateApplicationNotification()); });
+  const auto note = [d](const std::string& line) { d->log.writeLine(line); };
+  d->ibus_ = std::make_unique<IBusTracker>([d] { d->sourceChanged(); }, note);
+  d->fcitx5_ = std::make_unique<Fcitx5Tracker>([d] { d->sourceChanged(); }, note);
+  d->trackers_ = {d->fcitx5_.get(), d->ibus_.get(), d->keyboard_.get()};
+  d->inputSources.setCurrent(d->selected());
+  d->activation_ = ActiveWindowWatch::open([d] {
+    d->recheckFrameworks();
+    d->workspaceCenter.post(d->application.didActivateApplicationNotification());
+  });
   // The status item needs a system tray to be seen: the log says when there is
   // none, and when one arrives.
   const auto trayLine = [d](bool present) {
@@ -60,9 +73,23 @@ std::unique_ptr<QtDesktop> QtDesktop::open(std::string& error) {
   return desktop;
 }
 
+void QtDesktop::recheckFrameworks() {
+  for (SourceTracker* tracker : trackers_) {
+    tracker->recheck();
+  }
+}
+
+NamedSource QtDesktop::selected() const {
+  for (const SourceTracker* tracker : trackers_) {
+    if (auto source = tracker->current()) {
+      return *source;
+    }
+  }
+  return {};
+}
+
 void QtDesktop::sourceChanged() {
-  const auto engine = ibus_ ? ibus_->current() : std::nullopt;
-  inputSources.setCurrent(engine ? *engine : keyboard_->current());
+  inputSources.setCurrent(selected());
   distributedCenter.post(inputSources.selectedSourceChangedNotification());
 }
 

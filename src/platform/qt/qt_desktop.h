@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/common/queued_notification_center.h"
 #include "platform/icu/icu_text.h"
@@ -18,14 +19,18 @@
 namespace vellicor::qt {
 
 class XkbKeyboard;
-class IBusWatch;
+class Fcitx5Tracker;
+class IBusTracker;
+class SourceTracker;
 class ActiveWindowWatch;
 class SelectionWatch;
 
 // Every platform service on the Linux desktop, over a QApplication that must
-// already exist. The selected source is IBus's global engine while IBus runs
-// and has one, else the keyboard's XKB group; each change of either posts the
-// selected-source notification. Activations of other applications post the
+// already exist. The selected source comes from a set of trackers, in this
+// order of precedence: the input-method framework that owns the keyboard
+// (Fcitx5 while it runs, then IBus while it runs and has an engine) before the
+// keyboard's XKB group, which always names one. A change seen by any of them
+// posts the selected-source notification. Activations of other applications post the
 // workspace one. The log says when there is no system tray to show the status
 // item, and when one arrives.
 class QtDesktop {
@@ -54,11 +59,15 @@ class QtDesktop {
 
  private:
   QtDesktop();
+  NamedSource selected() const;
+  void recheckFrameworks();
   void sourceChanged();
   class SystemClock;
   std::unique_ptr<SystemClock> clock_;
   std::unique_ptr<XkbKeyboard> keyboard_;
-  std::unique_ptr<IBusWatch> ibus_;
+  std::unique_ptr<IBusTracker> ibus_;
+  std::unique_ptr<Fcitx5Tracker> fcitx5_;
+  std::vector<SourceTracker*> trackers_;  // by precedence
   std::unique_ptr<ActiveWindowWatch> activation_;
   std::unique_ptr<SelectionWatch> trayHost_;
 };

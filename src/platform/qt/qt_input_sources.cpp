@@ -24,7 +24,7 @@ class StringValue final : public PropertyValue {
 // alter a handle the caller holds.
 class Snapshot final : public InputSource {
  public:
-  explicit Snapshot(const GroupSource& source) {
+  explicit Snapshot(const NamedSource& source) {
     if (source.localizedName) {
       name_.emplace(*source.localizedName);
     }

@@ -20,10 +20,10 @@ class QtInputSources final : public InputSources {
   std::string selectedSourceChangedNotification() const override;
 
   // Called on the main thread by whatever watches the keyboard.
-  void setCurrent(GroupSource source) { current_ = std::move(source); }
+  void setCurrent(NamedSource source) { current_ = std::move(source); }
 
  private:
-  GroupSource current_;
+  NamedSource current_;
 };
 
 }  // namespace vellicor::qt

@@ -200,7 +200,7 @@ std::unique_ptr<XkbKeyboard> XkbKeyboard::open(std::function<void()> changed, st
   return std::unique_ptr<XkbKeyboard>(new XkbKeyboard(std::move(impl)));
 }
 
-GroupSource XkbKeyboard::current() const {
+std::optional<NamedSource> XkbKeyboard::current() const {
   return groupSource(impl_->groupNames, impl_->rules,
                      effectiveGroup(impl_->group, impl_->controls));
 }

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/qt/source_tracker.h"
 #include "platform/qt/xkb_names.h"
 
 namespace vellicor::qt {
@@ -13,16 +14,17 @@ namespace vellicor::qt {
 // names and rules names, read again shortly after the keyboard or its names
 // change. A switch that comes while a keymap change settles is announced once
 // the names have been read again, never with the old ones.
-class XkbKeyboard {
+class XkbKeyboard final : public SourceTracker {
  public:
   // `changed` runs on the main thread after each group switch or keymap change.
   // Returns null, with the reason in `error`, when the display has no XKB.
   static std::unique_ptr<XkbKeyboard> open(std::function<void()> changed, std::string& error);
-  ~XkbKeyboard();
+  ~XkbKeyboard() override;
   XkbKeyboard(const XkbKeyboard&) = delete;
   XkbKeyboard& operator=(const XkbKeyboard&) = delete;
 
-  GroupSource current() const;
+  // Always a source: the keyboard always has a group.
+  std::optional<NamedSource> current() const override;
 
  private:
   struct Impl;

@@ -86,9 +86,9 @@ std::size_t effectiveGroup(int group, const GroupsWrap& controls) {
   }
 }
 
-GroupSource groupSource(const std::vector<std::string>& groupNames, const RulesNames& rules,
+NamedSource groupSource(const std::vector<std::string>& groupNames, const RulesNames& rules,
                         std::size_t group) {
-  GroupSource source;
+  NamedSource source;
   if (group < groupNames.size() && !groupNames[group].empty()) {
     source.localizedName = groupNames[group];
   }

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/qt/source_tracker.h"
+
 namespace vellicor::qt {
 
 // The root window's _XKB_RULES_NAMES: five NUL-terminated strings (rules,
@@ -24,12 +26,6 @@ RulesNames parseRulesNames(std::string_view property);
 // one; none when the rules name no layout for the group.
 std::optional<std::string> layoutIdentifier(const RulesNames& names, std::size_t group);
 
-// One keyboard group as the desktop names it.
-struct GroupSource {
-  std::optional<std::string> localizedName;  // the group's name, when it has one
-  std::optional<std::string> identifier;     // its layout and variant, when known
-};
-
 // How the keyboard brings a group number outside its groups back into range
 // (the controls' groupsWrap): wrap around, clamp to the last group, or redirect
 // to one group. The server applies it at the next change of state only, so a
@@ -42,7 +38,9 @@ struct GroupsWrap {
 // `group` brought into range as XKB does; 0 when the keyboard has no groups.
 std::size_t effectiveGroup(int group, const GroupsWrap& controls);
 
-GroupSource groupSource(const std::vector<std::string>& groupNames, const RulesNames& rules,
+// One keyboard group as the desktop names it: the group's name, when it has
+// one, and its layout and variant, when known.
+NamedSource groupSource(const std::vector<std::string>& groupNames, const RulesNames& rules,
                         std::size_t group);
 
 }  // namespace vellicor::qt

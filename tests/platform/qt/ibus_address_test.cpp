@@ -7,13 +7,21 @@ namespace {
 
 TEST(IbusAddressFile, IsNamedAfterMachineHostAndDisplayNumber) {
   const std::string id = "3d1219c7c4c5404aaa1f6d2a48adfda4";
-  EXPECT_EQ(ibusAddressFileName(":0", id), id + "-unix-0");
-  EXPECT_EQ(ibusAddressFileName(":20.1", id), id + "-unix-20");
-  EXPECT_EQ(ibusAddressFileName("localhost:10.0", id + "\n"), id + "-localhost-10");
-  EXPECT_EQ(ibusAddressFileName("", id), std::nullopt);
-  EXPECT_EQ(ibusAddressFileName(":x", id), std::nullopt);
-  EXPECT_EQ(ibusAddressFileName(":", id), std::nullopt);
-  EXPECT_EQ(ibusAddressFileName(":0", " \n"), std::nullopt);
+  EXPECT_EQ(ibusAddressFileName(":0", "", id), id + "-unix-0");
+  EXPECT_EQ(ibusAddressFileName(":20.1", "", id), id + "-unix-20");
+  EXPECT_EQ(ibusAddressFileName("localhost:10.0", "", id + "\n"), id + "-localhost-10");
+  EXPECT_EQ(ibusAddressFileName("", "", id), std::nullopt);
+  EXPECT_EQ(ibusAddressFileName(":x", "", id), std::nullopt);
+  EXPECT_EQ(ibusAddressFileName(":", "", id), std::nullopt);
+  EXPECT_EQ(ibusAddressFileName(":0", "", " \n"), std::nullopt);
+}
+
+TEST(IbusAddressFile, AWaylandDisplayComesBeforeTheXDisplay) {
+  const std::string id = "3d1219c7c4c5404aaa1f6d2a48adfda4";
+  // As ibus-daemon names it with WAYLAND_DISPLAY=wayland-7 (XWayland sets DISPLAY too).
+  EXPECT_EQ(ibusAddressFileName(":0", "wayland-7", id), id + "-unix-wayland-7");
+  EXPECT_EQ(ibusAddressFileName("", "wayland-0", id), id + "-unix-wayland-0");
+  EXPECT_EQ(ibusAddressFileName(":0", "wayland-0", ""), std::nullopt);
 }
 
 TEST(IbusAddressFile, TheAddressLineIsFoundAmongComments) {

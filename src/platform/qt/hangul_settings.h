@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+namespace vellicor::qt {
+
+// ibus-hangul's initial-input-mode setting ("latin" or "hangul"): the mode a
+// new Hangul engine starts in. Read through GSettings; empty when ibus-hangul's
+// settings schema is not installed.
+std::string hangulInitialInputMode();
+
+}  // namespace vellicor::qt

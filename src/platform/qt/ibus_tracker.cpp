@@ -1,0 +1,163 @@
+#include "platform/qt/ibus_tracker.h"
+
+#include <QDBusConnection>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <utility>
+
+#include "platform/qt/dbus_value_reader.h"
+#include "platform/qt/hangul_settings.h"
+#include "platform/qt/ibus_bus.h"
+#include "platform/qt/ibus_components.h"
+
+namespace vellicor::qt {
+namespace {
+
+const QString kService = QStringLiteral("org.freedesktop.IBus");
+const QString kPath = QStringLiteral("/org/freedesktop/IBus");
+const QString kInterface = QStringLiteral("org.freedesktop.IBus");
+const QString kEngineInterface = QStringLiteral("org.freedesktop.IBus.Engine");
+
+// While the program starts, calls wait for their answers (briefly), so that it
+// starts with the source IBus names rather than announce it as a change.
+constexpr int kStartingTimeoutMs = 500;
+
+// Runs `done` with the reply once a call on the bus `connection` answers;
+// `blocking`, at once.
+template <class Done>
+void whenAnswered(QObject* owner, bool blocking, const QString& connection,
+                  const QDBusMessage& call, Done done) {
+  if (blocking) {
+    done(QDBusConnection(connection).call(call, QDBus::Block, kStartingTimeoutMs));
+    return;
+  }
+  auto* watcher = new QDBusPendingCallWatcher(QDBusConnection(connection).asyncCall(call), owner);
+  QObject::connect(watcher, &QDBusPendingCallWatcher::finished, owner,
+                   [watcher, done = std::move(done)] {
+                     watcher->deleteLater();
+                     done(watcher->reply());
+                   });
+}
+
+}  // namespace
+
+IBusTracker::IBusTracker(std::function<void()> changed,
+                         std::function<void(const std::string&)> note)
+    : changed_(std::move(changed)), state_(std::move(note)) {
+  bus_ = std::make_unique<IBusBus>([this] { connected(); }, [this] { disconnected(); });
+  starting_ = true;
+  bus_->start();
+  starting_ = false;
+}
+
+IBusTracker::~IBusTracker() = default;
+
+void IBusTracker::connected() {
+  QDBusConnection bus(bus_->connection());
+  bus.connect(QString(), kPath, kInterface, QStringLiteral("GlobalEngineChanged"), this,
+              SLOT(globalEngineChanged(QString)));
+  // These two signals only: a rule for the whole engine interface would also
+  // bring the text that applications commit.
+  bus.connect(QString(), QString(), kEngineInterface, QStringLiteral("RegisterProperties"), this,
+              SLOT(registerProperties(QDBusMessage)));
+  bus.connect(QString(), QString(), kEngineInterface, QStringLiteral("UpdateProperty"), this,
+              SLOT(updateProperty(QDBusMessage)));
+  queryEngine();
+}
+
+void IBusTracker::disconnected() {
+  ++generation_;
+  component_.clear();
+  askingOwner_.clear();
+  state_.setEngine(std::nullopt, std::nullopt);
+  changed_();
+}
+
+void IBusTracker::globalEngineChanged(const QString&) {
+  queryEngine();
+}
+
+void IBusTracker::queryEngine() {
+  QDBusMessage get = QDBusMessage::createMethodCall(
+      kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+  get << kInterface << QStringLiteral("GlobalEngine");
+  const int asked = ++generation_;
+  whenAnswered(this, starting_, bus_->connection(), get, [this, asked](const QDBusMessage& reply) {
+    if (asked != generation_) {
+      return;  // an engine or a bus since replaced
+    }
+    // An error is "no engine chosen yet", or another framework answering on
+    // IBus's address: either way IBus names nothing and the next tracker speaks.
+    std::optional<IBusEngine> engine;
+    if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
+      engine = engineFromDescription(readDBusValue(reply.arguments().front()));
+    }
+    std::optional<InputMode> initial;
+    if (engine && namesByMode(*engine)) {
+      initial = modeFromSetting(hangulInitialInputMode());
+    }
+    state_.setEngine(engine, initial);
+    component_.clear();
+    if (engine && namesByMode(*engine)) {
+      component_ = ibusComponentOf(QString::fromStdString(engine->name));
+      if (component_.isEmpty()) {
+        state_.setEngineSender({});
+      } else {
+        askEngineOwner();
+      }
+    }
+    changed_();
+  });
+}
+
+// The engine's component owns its name on the bus once its process runs;
+// until then the owner is asked again at the next mode signal.
+void IBusTracker::askEngineOwner() {
+  if (component_.isEmpty() || askingOwner_ == component_) {
+    return;
+  }
+  askingOwner_ = component_;
+  QDBusMessage call = QDBusMessage::createMethodCall(
+      QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+      QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetNameOwner"));
+  call << component_;
+  const int asked = generation_;
+  const QString component = component_;
+  whenAnswered(this, starting_, bus_->connection(), call,
+               [this, asked, component](const QDBusMessage& reply) {
+                 if (askingOwner_ == component) {
+                   askingOwner_.clear();
+                 }
+                 // The owner of a name asked for an earlier engine says nothing of this one.
+                 if (asked != generation_ || component != component_) {
+                   return;
+                 }
+                 if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+                   return;  // not running yet
+                 }
+                 if (state_.setEngineSender(reply.arguments().front().toString().toStdString())) {
+                   changed_();
+                 }
+               });
+}
+
+void IBusTracker::registerProperties(const QDBusMessage& message) {
+  properties(message, true);
+}
+
+void IBusTracker::updateProperty(const QDBusMessage& message) {
+  properties(message, false);
+}
+
+void IBusTracker::properties(const QDBusMessage& message, bool list) {
+  const DBusValue value =
+      message.arguments().isEmpty() ? DBusValue{} : readDBusValue(message.arguments().front());
+  if (state_.onProperties(message.service().toStdString(), value, list)) {
+    changed_();
+  }
+  if (!state_.senderKnown()) {
+    askEngineOwner();
+  }
+}
+
+}  // namespace vellicor::qt

@@ -1,0 +1,159 @@
+// Stand-ins for services of a desktop session, on the session bus:
+//   vellicor_test_stand_in watcher   a StatusNotifierWatcher, as a desktop with a
+//                                    tray for StatusNotifierItems has: it takes
+//                                    registrations and says a host is there, so
+//                                    that programs such as Fcitx5 put up items;
+//   vellicor_test_stand_in fcitx5    an Fcitx5 controller whose current input
+//                                    method is Hangul until SIGUSR1, and which
+//                                    answers every call with an error after it.
+
+#include <signal.h>
+
+#include <QCoreApplication>
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusContext>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QObject>
+#include <QStringList>
+#include <cstdio>
+#include <cstring>
+
+class Watcher final : public QObject {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+  Q_PROPERTY(QStringList RegisteredStatusNotifierItems READ items)
+  Q_PROPERTY(bool IsStatusNotifierHostRegistered READ hostRegistered)
+  Q_PROPERTY(int ProtocolVersion READ protocolVersion)
+
+ public:
+  QStringList items() const { return items_; }
+  bool hostRegistered() const { return true; }
+  int protocolVersion() const { return 0; }
+
+ public slots:
+  void RegisterStatusNotifierItem(const QString& service, const QDBusMessage& message) {
+    // An item names its bus name or its object path; a path means the caller's name.
+    const QString item =
+        service.startsWith(QLatin1Char('/')) ? message.service() + service : service;
+    items_ << item;
+    emit StatusNotifierItemRegistered(item);
+  }
+  void RegisterStatusNotifierHost(const QString&) { emit StatusNotifierHostRegistered(); }
+
+ signals:
+  void StatusNotifierItemRegistered(const QString& item);
+  void StatusNotifierItemUnregistered(const QString& item);
+  void StatusNotifierHostRegistered();
+
+ private:
+  QStringList items_;
+};
+
+struct InputMethodEntry {
+  QString uniqueName, name, nativeName, icon, label, language;
+  bool configurable = false;
+};
+Q_DECLARE_METATYPE(InputMethodEntry)
+
+QDBusArgument& operator<<(QDBusArgument& out, const InputMethodEntry& im) {
+  out.beginStructure();
+  out << im.uniqueName << im.name << im.nativeName << im.icon << im.label << im.language
+      << im.configurable;
+  out.endStructure();
+  return out;
+}
+const QDBusArgument& operator>>(const QDBusArgument& in, InputMethodEntry& im) {
+  in.beginStructure();
+  in >> im.uniqueName >> im.name >> im.nativeName >> im.icon >> im.label >> im.language >>
+      im.configurable;
+  in.endStructure();
+  return in;
+}
+
+// An input method of a group and its layout.
+struct GroupItem {
+  QString inputMethod, layout;
+};
+Q_DECLARE_METATYPE(GroupItem)
+
+QDBusArgument& operator<<(QDBusArgument& out, const GroupItem& item) {
+  out.beginStructure();
+  out << item.inputMethod << item.layout;
+  out.endStructure();
+  return out;
+}
+const QDBusArgument& operator>>(const QDBusArgument& in, GroupItem& item) {
+  in.beginStructure();
+  in >> item.inputMethod >> item.layout;
+  in.endStructure();
+  return in;
+}
+
+volatile sig_atomic_t broken = 0;
+
+class Controller final : public QObject, protected QDBusContext {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "org.fcitx.Fcitx.Controller1")
+
+ public slots:
+  int State() { return fails() ? 0 : 2; }
+  QString CurrentInputMethod() { return fails() ? QString() : QStringLiteral("hangul"); }
+  QString CurrentInputMethodGroup() { return fails() ? QString() : QStringLiteral("Default"); }
+  QString InputMethodGroupInfo(const QString&, QList<GroupItem>& items) {
+    if (fails()) {
+      return {};
+    }
+    items = {{QStringLiteral("keyboard-us"), QString()}, {QStringLiteral("hangul"), QString()}};
+    return QStringLiteral("us");
+  }
+  QList<InputMethodEntry> AvailableInputMethods() {
+    if (fails()) {
+      return {};
+    }
+    return {{QStringLiteral("hangul"), QStringLiteral("Hangul"), QStringLiteral("한글"),
+             QStringLiteral("fcitx-hangul"), QStringLiteral("한"), QStringLiteral("ko"), true}};
+  }
+
+ private:
+  bool fails() {
+    if (broken != 0) {
+      sendErrorReply(QStringLiteral("org.fcitx.Fcitx.Error.Failed"),
+                     QStringLiteral("the stand-in is broken"));
+    }
+    return broken != 0;
+  }
+};
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  const QString role = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  Watcher watcher;
+  Controller controller;
+  bool ok = false;
+  if (role == QStringLiteral("watcher")) {
+    ok = bus.registerObject(QStringLiteral("/StatusNotifierWatcher"), &watcher,
+                            QDBusConnection::ExportAllContents) &&
+         bus.registerService(QStringLiteral("org.kde.StatusNotifierWatcher"));
+  } else if (role == QStringLiteral("fcitx5")) {
+    qDBusRegisterMetaType<InputMethodEntry>();
+    qDBusRegisterMetaType<QList<InputMethodEntry>>();
+    qDBusRegisterMetaType<GroupItem>();
+    qDBusRegisterMetaType<QList<GroupItem>>();
+    struct sigaction action {};
+    action.sa_handler = [](int) { broken = 1; };
+    sigaction(SIGUSR1, &action, nullptr);
+    ok = bus.registerObject(QStringLiteral("/controller"), &controller,
+                            QDBusConnection::ExportAllSlots) &&
+         bus.registerService(QStringLiteral("org.fcitx.Fcitx5"));
+  }
+  if (!ok) {
+    std::fprintf(stderr, "usage: %s watcher|fcitx5 (and a session bus to register on)\n", argv[0]);
+    return 1;
+  }
+  return QCoreApplication::exec();
+}
+
+#include "desktop_stand_ins.moc"

@@ -1,0 +1,219 @@
+// The program following Fcitx5 on a real desktop, under tools/x-session and
+// dbus-run-session: Fcitx5 (with its Hangul input method and GTK front end)
+// starts after the program, switches with fcitx5-remote in a focused entry, is
+// killed and started again, with and without a desktop's StatusNotifierWatcher
+// (a stand-in), and once as a stand-in that breaks.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "input_method_session.h"
+
+namespace vellicor::e2e {
+namespace {
+
+const std::string kHangul = "한글";
+const std::string kKeyboardUS = "Keyboard - English (US)";
+
+// A group with the US keyboard and Hangul, Hangul the input method it turns on.
+const char kProfile[] = R"([Groups/0]
+Name=Default
+Default Layout=us
+DefaultIM=hangul
+
+[Groups/0/Items/0]
+Name=keyboard-us
+Layout=
+
+[Groups/0/Items/1]
+Name=hangul
+Layout=
+
+[GroupOrder]
+0=Default
+)";
+
+bool onBus(const char* service) {
+  return QDBusConnection::sessionBus().interface()->isServiceRegistered(
+      QString::fromLatin1(service));
+}
+
+std::string standIn() {
+  // Next to the tests, as CMake builds them.
+  char self[4096] = {};
+  const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+  std::string dir(self, n > 0 ? static_cast<size_t>(n) : 0);
+  return dir.substr(0, dir.rfind('/')) + "/vellicor_test_stand_in";
+}
+
+// The voluntary context switches of a process's main thread: its wakeups.
+long wakeups(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("voluntary_ctxt_switches:", 0) == 0) {
+      return std::stol(line.substr(line.find(':') + 1));
+    }
+  }
+  return -1;
+}
+
+class Fcitx5Session : public InputMethodSession {
+ protected:
+  // The program first, sharing its configuration folder with Fcitx5, which
+  // writes IBus's address file there for its IBus front end.
+  static void SetUpTestSuite() {
+    char dir[] = "/tmp/vellicor-fcitx5-XXXXXX";
+    config = mkdtemp(dir);
+    run({"mkdir", "-p", config + "/fcitx5"});
+    std::ofstream(config + "/fcitx5/profile") << kProfile;
+    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    launchProgram();
+  }
+
+  static void TearDownTestSuite() {
+    entry.reset();
+    fcitx5.reset();
+    std::filesystem::remove_all(config);
+  }
+
+  void SetUp() override {
+    resetKeyboard(*x);
+    if (!fcitx5 || fcitx5->wait(0)) {
+      ASSERT_TRUE(startFcitx5());
+    }
+    ASSERT_TRUE(focusEntry());
+    run({"fcitx5-remote", "-c"});
+    ASSERT_TRUE(nameIs(kKeyboardUS)) << program->currentName();
+    ASSERT_TRUE(pumpUntil([] { return !program->hudViewable(*x); }, 3.0));
+    markLog();
+  }
+  void TearDown() override { watcher.reset(); }
+
+  static bool startFcitx5() {
+    fcitx5.reset();
+    if (std::system("command -v fcitx5 >/dev/null") != 0) {
+      return false;
+    }
+    fcitx5 = std::make_unique<Child>(
+        std::vector<std::string>{"env", "XDG_CONFIG_HOME=" + config, "fcitx5", "--verbose=*=0"},
+        "/tmp/vellicor-fcitx5-" + std::to_string(getpid()) + ".err");
+    return pumpUntil([] { return onBus("org.fcitx.Fcitx5"); }, 10.0);
+  }
+  // A GTK entry that types through Fcitx5, focused as a user clicks into it.
+  static bool focusEntry() {
+    if (!entry || entry->wait(0)) {
+      entry = std::make_unique<Child>(std::vector<std::string>{
+          "env", "GTK_IM_MODULE=fcitx", "zenity", "--entry", "--text", "Vellicor"});
+    }
+    if (!pumpUntil([] { return (entryWindow = x->applicationWindow("zenity")) != 0; }, 10.0)) {
+      return false;
+    }
+    x->focus(entryWindow);
+    pumpFor(0.3);
+    return true;
+  }
+  static void switches() {
+    run({"fcitx5-remote", "-s", "hangul"});
+    expectAnnounced(kKeyboardUS, kHangul, "한", 1);
+    run({"fcitx5-remote", "-c"});
+    expectAnnounced(kHangul, kKeyboardUS, "A", 2);
+  }
+
+  static inline std::string config;
+  static inline std::unique_ptr<Child> fcitx5;
+  static inline std::unique_ptr<Child> entry;
+  static inline unsigned long entryWindow = 0;
+  std::unique_ptr<Child> watcher;
+};
+
+TEST_F(Fcitx5Session, SwitchesAreAnnouncedOnceWithoutATrayWatcher) {
+  ASSERT_FALSE(onBus("org.kde.StatusNotifierWatcher"));
+  switches();
+}
+
+TEST_F(Fcitx5Session, WithATrayWatcherFcitx5sItemBringsEachSwitch) {
+  watcher = std::make_unique<Child>(std::vector<std::string>{standIn(), "watcher"});
+  ASSERT_TRUE(pumpUntil([] { return onBus("org.kde.StatusNotifierWatcher"); }));
+  pumpFor(0.5);  // Fcitx5 puts up its item
+  switches();
+}
+
+TEST_F(Fcitx5Session, TheProgramAsksOnItsOwnOnlyWhileNoWatcherCanTellIt) {
+  RunningProgram child("fcitx5-idle");
+  ASSERT_TRUE(child.started()) << child.log();
+  pumpFor(0.5);
+  long before = wakeups(child.pid());
+  pumpFor(2.0);
+  const long asking = wakeups(child.pid()) - before;
+  EXPECT_GE(asking, 6) << "four questions a second without a watcher";
+
+  watcher = std::make_unique<Child>(std::vector<std::string>{standIn(), "watcher"});
+  ASSERT_TRUE(pumpUntil([] { return onBus("org.kde.StatusNotifierWatcher"); }));
+  pumpFor(0.5);
+  before = wakeups(child.pid());
+  pumpFor(2.0);
+  const long idle = wakeups(child.pid()) - before;
+  EXPECT_LE(idle, 1) << "the program woke while nothing changed";
+  // Switches still reach it, through Fcitx5's item.
+  run({"fcitx5-remote", "-s", "hangul"});
+  EXPECT_TRUE(child.waitForLog("→ " + kHangul + "\n", 3.0)) << child.log();
+  run({"fcitx5-remote", "-c"});
+}
+
+TEST_F(Fcitx5Session, AFocusChangeThatKeepsTheInputMethodGivesNothing) {
+  run({"fcitx5-remote", "-s", "hangul"});
+  expectAnnounced(kKeyboardUS, kHangul, "한", 1);
+  x->focus(x->rootWindow());
+  pumpFor(0.6);
+  x->focus(entryWindow);
+  pumpFor(0.6);
+  EXPECT_EQ(changeLines(), 1) << program->log().substr(logMark);
+  EXPECT_EQ(program->currentName(), kHangul);
+}
+
+TEST_F(Fcitx5Session, KilledTheKeyboardGroupSpeaksAndStartedAgainFcitx5Does) {
+  run({"fcitx5-remote", "-s", "hangul"});
+  ASSERT_TRUE(nameIs(kHangul));
+  fcitx5->signal(SIGKILL);
+  fcitx5->wait(5);
+  EXPECT_TRUE(nameIs(kEnglish)) << program->currentName();
+  ASSERT_TRUE(startFcitx5());
+  ASSERT_TRUE(focusEntry());
+  run({"fcitx5-remote", "-s", "hangul"});
+  EXPECT_TRUE(nameIs(kHangul)) << program->currentName();
+  EXPECT_EQ(program->item()->title(), "한");
+}
+
+TEST_F(Fcitx5Session, ErrorsAndAVanishingFcitx5LeaveTheLastGoodSource) {
+  fcitx5->signal(SIGTERM);
+  fcitx5->wait(5);
+  ASSERT_TRUE(nameIs(kEnglish));
+  Child broken({standIn(), "fcitx5"});
+  ASSERT_TRUE(pumpUntil([] { return onBus("org.fcitx.Fcitx5"); }));
+  ASSERT_TRUE(nameIs(kHangul)) << program->currentName();
+  broken.signal(SIGUSR1);
+  // A keymap change makes the program ask Fcitx5 again: errors now, twice.
+  x->lockGroup(1);
+  pumpFor(0.5);
+  x->lockGroup(0);
+  pumpFor(0.5);
+  EXPECT_EQ(program->currentName(), kHangul);
+  const std::string log = program->log().substr(logMark);
+  EXPECT_TRUE(logHas("Fcitx5: could not read")) << log;
+  EXPECT_EQ(log.find("Fcitx5: could not read"), log.rfind("Fcitx5: could not read")) << log;
+  broken.signal(SIGTERM);
+  broken.wait(5);
+  EXPECT_TRUE(nameIs(kEnglish)) << program->currentName();
+}
+
+}  // namespace
+}  // namespace vellicor::e2e

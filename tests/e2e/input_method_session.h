@@ -1,0 +1,63 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "program_under_test.h"
+#include "running_program.h"
+#include "x_test_client.h"
+
+namespace vellicor::e2e {
+
+// What the input-method tests share: the program in this process, launched
+// once before the framework under test starts, and the check that a switch was
+// announced once on every channel.
+class InputMethodSession : public ::testing::Test {
+ protected:
+  static void launchProgram() {
+    std::string error;
+    program = ProgramUnderTest::open(error);
+    ASSERT_NE(program, nullptr) << error;
+    x = new XTestClient;
+    resetKeyboard(*x);
+    program->launch();
+  }
+  // From here on, the log is this test's.
+  static void markLog() { logMark = program->log().size(); }
+
+  static bool nameIs(const std::string& name) {
+    return pumpUntil([&] { return program->currentName() == name; });
+  }
+  static bool logHas(const std::string& text) {
+    return program->log().find(text, logMark) != std::string::npos;
+  }
+  // The change lines since the test began.
+  static int changeLines() {
+    const std::string log = program->log().substr(logMark);
+    int n = 0;
+    for (auto at = log.find("입력 언어 변경: "); at != std::string::npos;
+         at = log.find("입력 언어 변경: ", at + 1)) {
+      ++n;
+    }
+    return n;
+  }
+  // One line for the change, the badge and the menu, and the HUD with the name.
+  static void expectAnnounced(const std::string& from, const std::string& to,
+                              const std::string& badge, int lines) {
+    ASSERT_TRUE(nameIs(to)) << program->currentName();
+    pumpFor(0.3);  // time for a second, wrong announcement, which must not come
+    EXPECT_TRUE(logHas("입력 언어 변경: " + from + " → " + to + "\n")) << program->log();
+    EXPECT_EQ(changeLines(), lines) << program->log().substr(logMark);
+    EXPECT_EQ(program->item()->title(), badge);
+    EXPECT_EQ(program->menuTitles().at(0), "현재 언어: " + to);
+    EXPECT_TRUE(program->hudViewable(*x));
+    EXPECT_EQ(program->hud()->labelText(), to);
+  }
+
+  static inline ProgramUnderTest* program = nullptr;
+  static inline XTestClient* x = nullptr;
+  static inline std::size_t logMark = 0;
+};
+
+}  // namespace vellicor::e2e
