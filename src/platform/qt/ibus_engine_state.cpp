@@ -3,8 +3,8 @@
 namespace vellicor::qt {
 namespace {
 
-// Readings kept while the serving connection is being asked for.
-constexpr std::size_t kMaxPending = 8;
+// Readings held while the serving connection is being asked for.
+constexpr std::size_t kMaxHeld = 8;
 
 }  // namespace
 
@@ -12,16 +12,22 @@ void IBusEngineState::setEngine(std::optional<IBusEngine> engine,
                                 std::optional<InputMode> initialMode) {
   engine_ = std::move(engine);
   sender_.reset();
-  pending_.clear();
+  held_.clear();
   mode_ = engine_ && namesByMode(*engine_) ? initialMode : std::nullopt;
 }
 
 bool IBusEngineState::setEngineSender(const std::string& sender) {
   sender_ = sender;
-  const auto found = pending_.find(sender);
-  const std::optional<InputMode> heard =
-      found != pending_.end() ? std::optional<InputMode>(found->second) : std::nullopt;
-  pending_.clear();
+  std::optional<InputMode> heard;
+  for (const auto& [from, mode] : held_) {
+    if (!sender.empty() && from == sender) {
+      heard = mode;
+    } else if (!sender.empty()) {
+      noteOnce("foreign", "IBus: ignored an input mode from " + from +
+                              ", which does not serve the engine " + engine_->name);
+    }
+  }
+  held_.clear();
   if (sender.empty() && engine_ && namesByMode(*engine_)) {
     noteOnce("no sender", "IBus: cannot tell which connection serves the engine " + engine_->name +
                               "; its input mode is not followed");
@@ -42,21 +48,15 @@ bool IBusEngineState::onProperties(const std::string& sender, const DBusValue& v
   if (reading.outcome == ModeReading::Outcome::NoMode) {
     return false;
   }
-  if (!sender_) {
-    // The serving connection is still being asked for: keep what each says.
-    if (reading.outcome == ModeReading::Outcome::Mode &&
-        (pending_.size() < kMaxPending || pending_.count(sender) != 0)) {
-      pending_[sender] = reading.mode;
-    }
-    return false;
-  }
-  if (sender_->empty()) {
+  if (sender_ && sender_->empty()) {
     return false;  // modes are not followed, as was said when that was found
   }
-  if (sender != *sender_) {
-    if (reading.outcome == ModeReading::Outcome::Mode) {
-      noteOnce("foreign", "IBus: ignored an input mode from " + sender +
-                              ", which does not serve the engine " + engine_->name);
+  if (!sender_ || sender != *sender_) {
+    // Held until the owner is known: the serving connection is being asked
+    // for, or this one may be a new process of the engine.
+    if (reading.outcome == ModeReading::Outcome::Mode &&
+        (held_.size() < kMaxHeld || held_.count(sender) != 0)) {
+      held_[sender] = reading.mode;
     }
     return false;
   }

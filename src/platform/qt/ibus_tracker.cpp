@@ -2,7 +2,6 @@
 
 #include <QDBusConnection>
 #include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
 #include <utility>
 
 #include "platform/qt/dbus_value_reader.h"
@@ -110,8 +109,8 @@ void IBusTracker::queryEngine() {
   });
 }
 
-// The engine's component owns its name on the bus once its process runs;
-// until then the owner is asked again at the next mode signal.
+// The engine's component owns its name on the bus once its process runs; the
+// owner is asked again at the next mode signal from any other connection.
 void IBusTracker::askEngineOwner() {
   if (component_.isEmpty() || askingOwner_ == component_) {
     return;
@@ -155,7 +154,7 @@ void IBusTracker::properties(const QDBusMessage& message, bool list) {
   if (state_.onProperties(message.service().toStdString(), value, list)) {
     changed_();
   }
-  if (!state_.senderKnown()) {
+  if (state_.wantsSender()) {
     askEngineOwner();
   }
 }
