@@ -28,21 +28,16 @@ DBusValue fromArgument(const QDBusArgument& argument, int depth) {
       return fromVariant(inner.variant(), depth + 1);
     }
     case QDBusArgument::StructureType:
-      out.kind = DBusValue::Kind::Struct;
-      argument.beginStructure();
+    case QDBusArgument::ArrayType: {
+      const bool structure = argument.currentType() == QDBusArgument::StructureType;
+      out.kind = structure ? DBusValue::Kind::Struct : DBusValue::Kind::Array;
+      structure ? argument.beginStructure() : argument.beginArray();
       while (!argument.atEnd()) {
         out.items.push_back(fromArgument(argument, depth + 1));
       }
-      argument.endStructure();
+      structure ? argument.endStructure() : argument.endArray();
       return out;
-    case QDBusArgument::ArrayType:
-      out.kind = DBusValue::Kind::Array;
-      argument.beginArray();
-      while (!argument.atEnd()) {
-        out.items.push_back(fromArgument(argument, depth + 1));
-      }
-      argument.endArray();
-      return out;
+    }
     case QDBusArgument::MapType:
       // Read as an array of key-value structs.
       out.kind = DBusValue::Kind::Array;
