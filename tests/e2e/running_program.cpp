@@ -122,7 +122,7 @@ std::optional<Box> Screen::menuBox() const {
                : std::nullopt;
 }
 
-bool Screen::openMenu() const {
+bool Screen::openMenu(int button) const {
   // Clicked where it has come to rest: a tray host places a new icon, then its
   // panel may grow and move.
   std::optional<Box> icon;
@@ -139,7 +139,7 @@ bool Screen::openMenu() const {
     return false;
   }
   x.movePointer(icon->centreX(), icon->centreY());
-  x.click(1);
+  x.click(button);
   return eventually([&] { return menu() != 0; });
 }
 

@@ -70,8 +70,8 @@ struct Screen {
   unsigned long menu() const;
   std::optional<Box> menuBox() const;
   std::optional<Box> trayIcon() const { return x.dockedIconOf("vellicor"); }
-  // Opens the menu with a click on the tray icon.
-  bool openMenu() const;
+  // Opens the menu with a click on the tray icon (1 the left button, 3 the right).
+  bool openMenu(int button = 1) const;
 
   XTestClient& x;
 };

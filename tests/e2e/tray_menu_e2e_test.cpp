@@ -72,6 +72,17 @@ TEST_F(TrayMenu, TheShortcutShownBesideQuitWorksWhileTheMenuIsOpen) {
   expectQuitCleanly();
 }
 
+TEST_F(TrayMenu, TheRightButtonOpensTheSameMenu) {
+  x.pressKeys({"Escape"});
+  ASSERT_TRUE(eventually([&] { return screen.menu() == 0; }));
+  ASSERT_TRUE(screen.openMenu(3)) << "no menu after a right click on the tray icon";
+  ASSERT_TRUE(eventually([&] { return screen.menuBox().has_value(); }));
+  EXPECT_TRUE(screen.menuBox()->inside(kPrimary));
+  x.pressKeys({"Down"});
+  x.pressKeys({"Return"});
+  expectQuitCleanly();
+}
+
 TEST_F(TrayMenu, EscapeClosesTheMenuAndTheProgramRunsOn) {
   x.pressKeys({"Escape"});
   EXPECT_TRUE(eventually([&] { return screen.menu() == 0; }));
