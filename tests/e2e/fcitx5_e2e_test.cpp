@@ -162,7 +162,8 @@ TEST_F(Fcitx5Session, TheProgramAsksOnItsOwnOnlyWhileNoWatcherCanTellIt) {
   before = wakeups(child.pid());
   pumpFor(2.0);
   const long idle = wakeups(child.pid()) - before;
-  EXPECT_LE(idle, 1) << "the program woke while nothing changed";
+  // Asking would be eight or more; a root-window property another client sets may be one.
+  EXPECT_LE(idle, 2) << "the program woke while nothing changed";
   // Switches still reach it, through Fcitx5's item.
   run({"fcitx5-remote", "-s", "hangul"});
   EXPECT_TRUE(child.waitForLog("→ " + kHangul + "\n", 3.0)) << child.log();
