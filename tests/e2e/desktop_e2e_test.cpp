@@ -23,12 +23,10 @@
 
 #include "app/app_delegate.h"
 #include "hud/hud_manager.h"
+#include "launched_session.h"
 #include "platform/qt/qt_desktop.h"
 #include "platform/qt/tray_menu.h"
 #include "process_memory.h"
-#include "program_under_test.h"
-#include "running_program.h"
-#include "x_test_client.h"
 
 namespace vellicor::e2e {
 namespace {
@@ -42,20 +40,9 @@ struct Monitor {
 constexpr Monitor kRight{1280, 0, 1440, 900};
 constexpr Monitor kLeft{0, 100, 1280, 800};
 
-class Session : public ::testing::Test {
+class Session : public LaunchedSession {
  protected:
-  static void SetUpTestSuite() {
-    std::string error;
-    program = ProgramUnderTest::open(error);
-    ASSERT_NE(program, nullptr) << error;
-    x = new XTestClient;
-    ASSERT_TRUE(x->connected());
-    resetKeyboard(*x);
-    ensureTrayHost(*x);
-    pumpFor(0.1);
-    program->launch();
-    ASSERT_TRUE(pumpUntil([] { return program->logHas("Vellicor 앱 시작. 현재: " + kEnglish); }));
-  }
+  static void SetUpTestSuite() { launchProgram(); }
 
   void SetUp() override {
     ASSERT_NE(program, nullptr);
@@ -63,13 +50,9 @@ class Session : public ::testing::Test {
     ensureTrayHost(*x);
     ASSERT_TRUE(pumpUntil([] { return currentName() == kEnglish; }));
     ASSERT_TRUE(pumpUntil([] { return !hudViewable(); }, 3.0));
-    logMark = program->log().size();
+    markLog();
   }
 
-  // Whether the log has said `text` since this test began.
-  static bool logHas(const std::string& text) {
-    return program->log().find(text, logMark) != std::string::npos;
-  }
   static qt::QtStatusItem* item() { return program->item(); }
   static std::vector<std::string> menuTitles() { return program->menuTitles(); }
   static qt::QtWindow* hud() { return program->hud(); }
@@ -100,10 +83,6 @@ class Session : public ::testing::Test {
     pumpFor(0.3);
     ASSERT_TRUE(pumpUntil([] { return !hudViewable(); }, 3.0));
   }
-
-  static inline ProgramUnderTest* program = nullptr;
-  static inline std::size_t logMark = 0;
-  static inline XTestClient* x = nullptr;
 };
 
 TEST_F(Session, LaunchShowsTheBadgeAndMenuAndLogsTheStart) {

@@ -16,7 +16,7 @@
 #include <memory>
 #include <string>
 
-#include "input_method_session.h"
+#include "launched_session.h"
 
 namespace vellicor::e2e {
 namespace {
@@ -66,7 +66,7 @@ long wakeups(pid_t pid) {
   return -1;
 }
 
-class Fcitx5Session : public InputMethodSession {
+class Fcitx5Session : public LaunchedSession {
  protected:
   // The program first, sharing its configuration folder with Fcitx5, which
   // writes IBus's address file there for its IBus front end.
@@ -126,6 +126,9 @@ class Fcitx5Session : public InputMethodSession {
     expectAnnounced(kKeyboardUS, kHangul, "한", 1);
     run({"fcitx5-remote", "-c"});
     expectAnnounced(kHangul, kKeyboardUS, "A", 2);
+    // Fcitx5's own trigger key, pressed in the field.
+    x->pressKeys({"Control_L", "space"});
+    expectAnnounced(kKeyboardUS, kHangul, "한", 3);
   }
 
   static inline std::string config;

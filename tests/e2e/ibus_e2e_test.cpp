@@ -15,7 +15,7 @@
 #include <memory>
 #include <string>
 
-#include "input_method_session.h"
+#include "launched_session.h"
 
 namespace vellicor::e2e {
 namespace {
@@ -89,7 +89,7 @@ class IBusClient {
   std::unique_ptr<QDBusConnection> bus_;
 };
 
-class IBusSession : public InputMethodSession {
+class IBusSession : public LaunchedSession {
  protected:
   // The program first, IBus after it: the program finds the daemon when it comes.
   static void SetUpTestSuite() {

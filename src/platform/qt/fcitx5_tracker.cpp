@@ -3,10 +3,9 @@
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusPendingCallWatcher>
-#include <memory>
 #include <utility>
 
+#include "platform/qt/dbus_calls.h"
 #include "platform/qt/dbus_value_reader.h"
 
 namespace vellicor::qt {
@@ -31,44 +30,6 @@ QDBusMessage busCall(const QString& method, const QString& argument) {
       QStringLiteral("org.freedesktop.DBus"), method);
   call << argument;
   return call;
-}
-
-// While the program starts, calls wait for their answers (briefly), so that it
-// starts with the source Fcitx5 names rather than announce it as a change.
-constexpr int kStartingTimeoutMs = 500;
-
-// Sends the calls together and runs `done` with their replies, in order, once
-// all have answered; `blocking`, at once.
-void askAll(QObject* owner, bool blocking, const std::vector<QDBusMessage>& calls,
-            std::function<void(const std::vector<QDBusMessage>&)> done) {
-  if (blocking) {
-    std::vector<QDBusMessage> replies;
-    for (const QDBusMessage& call : calls) {
-      replies.push_back(QDBusConnection::sessionBus().call(call, QDBus::Block, kStartingTimeoutMs));
-    }
-    done(replies);
-    return;
-  }
-  struct Pending {
-    std::vector<QDBusMessage> replies;
-    std::size_t left = 0;
-    std::function<void(const std::vector<QDBusMessage>&)> done;
-  };
-  auto pending = std::make_shared<Pending>();
-  pending->replies.resize(calls.size());
-  pending->left = calls.size();
-  pending->done = std::move(done);
-  for (std::size_t i = 0; i < calls.size(); ++i) {
-    auto* watcher =
-        new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(calls[i]), owner);
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, owner, [watcher, pending, i] {
-      watcher->deleteLater();
-      pending->replies[i] = watcher->reply();
-      if (--pending->left == 0) {
-        pending->done(pending->replies);
-      }
-    });
-  }
 }
 
 bool isReply(const QDBusMessage& message) {
@@ -138,12 +99,13 @@ void Fcitx5Tracker::appeared() {
   running_ = true;
   ++generation_;
   const int started = generation_;
-  askAll(this, starting_, {busCall(QStringLiteral("GetConnectionUnixProcessID"), kFcitx5)},
-         [this, started](const std::vector<QDBusMessage>& replies) {
-           if (started == generation_ && isReply(replies[0])) {
-             pid_ = replies[0].arguments().front().toUInt();
-           }
-         });
+  callAll(this, QDBusConnection::sessionBus(), starting_,
+          {busCall(QStringLiteral("GetConnectionUnixProcessID"), kFcitx5)},
+          [this, started](const std::vector<QDBusMessage>& replies) {
+            if (started == generation_ && isReply(replies[0])) {
+              pid_ = replies[0].arguments().front().toUInt();
+            }
+          });
   updatePolling();
   ask();
 }
@@ -188,18 +150,19 @@ void Fcitx5Tracker::newIcon(const QDBusMessage& message) {
     return;
   }
   const int started = generation_;
-  askAll(this, starting_, {busCall(QStringLiteral("GetConnectionUnixProcessID"), sender)},
-         [this, started, sender](const std::vector<QDBusMessage>& replies) {
-           if (started != generation_ || !pid_) {
-             return;
-           }
-           const bool fcitx5 =
-               isReply(replies[0]) && replies[0].arguments().front().toUInt() == *pid_;
-           iconSenders_[sender] = fcitx5;
-           if (fcitx5) {
-             ask();
-           }
-         });
+  callAll(this, QDBusConnection::sessionBus(), starting_,
+          {busCall(QStringLiteral("GetConnectionUnixProcessID"), sender)},
+          [this, started, sender](const std::vector<QDBusMessage>& replies) {
+            if (started != generation_ || !pid_) {
+              return;
+            }
+            const bool fcitx5 =
+                isReply(replies[0]) && replies[0].arguments().front().toUInt() == *pid_;
+            iconSenders_[sender] = fcitx5;
+            if (fcitx5) {
+              ask();
+            }
+          });
 }
 
 void Fcitx5Tracker::ask() {
@@ -212,15 +175,15 @@ void Fcitx5Tracker::ask() {
   }
   asking_ = true;
   const int started = generation_;
-  askAll(this, starting_,
-         {controllerCall(QStringLiteral("State")),
-          controllerCall(QStringLiteral("CurrentInputMethod")),
-          controllerCall(QStringLiteral("CurrentInputMethodGroup"))},
-         [this, started](const std::vector<QDBusMessage>& replies) {
-           if (started == generation_) {
-             answered(replies);
-           }
-         });
+  callAll(this, QDBusConnection::sessionBus(), starting_,
+          {controllerCall(QStringLiteral("State")),
+           controllerCall(QStringLiteral("CurrentInputMethod")),
+           controllerCall(QStringLiteral("CurrentInputMethodGroup"))},
+          [this, started](const std::vector<QDBusMessage>& replies) {
+            if (started == generation_) {
+              answered(replies);
+            }
+          });
 }
 
 void Fcitx5Tracker::answered(const std::vector<QDBusMessage>& replies) {
@@ -238,15 +201,15 @@ void Fcitx5Tracker::answered(const std::vector<QDBusMessage>& replies) {
   QDBusMessage info = controllerCall(QStringLiteral("InputMethodGroupInfo"));
   info << QString::fromStdString(group);
   const int started = generation_;
-  askAll(this, starting_, {info},
-         [this, started, state, method, group](const std::vector<QDBusMessage>& got) {
-           if (started != generation_ || failed(got)) {
-             return;
-           }
-           group_ = group;
-           groupLayout_ = got[0].arguments().front().toString().toStdString();
-           withGroup(state, method);
-         });
+  callAll(this, QDBusConnection::sessionBus(), starting_, {info},
+          [this, started, state, method, group](const std::vector<QDBusMessage>& got) {
+            if (started != generation_ || failed(got)) {
+              return;
+            }
+            group_ = group;
+            groupLayout_ = got[0].arguments().front().toString().toStdString();
+            withGroup(state, method);
+          });
 }
 
 // The list of input methods is read again only when it lacks the one to name.
@@ -256,14 +219,15 @@ void Fcitx5Tracker::withGroup(int state, const std::string& method) {
     return;
   }
   const int started = generation_;
-  askAll(this, starting_, {controllerCall(QStringLiteral("AvailableInputMethods"))},
-         [this, started, state, method](const std::vector<QDBusMessage>& got) {
-           if (started != generation_ || failed(got)) {
-             return;
-           }
-           available_ = inputMethods(readDBusValue(got[0].arguments().front()));
-           named(state, method);
-         });
+  callAll(this, QDBusConnection::sessionBus(), starting_,
+          {controllerCall(QStringLiteral("AvailableInputMethods"))},
+          [this, started, state, method](const std::vector<QDBusMessage>& got) {
+            if (started != generation_ || failed(got)) {
+              return;
+            }
+            available_ = inputMethods(readDBusValue(got[0].arguments().front()));
+            named(state, method);
+          });
 }
 
 // An error answer, or Fcitx5 gone between two calls: the last source it named

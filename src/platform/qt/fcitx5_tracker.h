@@ -35,7 +35,6 @@ class Fcitx5Tracker final : public QObject, public SourceTracker {
 
   std::optional<NamedSource> current() const override { return running_ ? current_ : std::nullopt; }
   void recheck() override { ask(); }
-  bool polling() const { return poll_.isActive(); }
 
  private slots:
   void newIcon(const QDBusMessage& message);

@@ -36,7 +36,6 @@ class IBusEngineState {
   bool onProperties(const std::string& sender, const DBusValue& value, bool list);
 
   std::optional<NamedSource> current() const;
-  const std::optional<IBusEngine>& engine() const { return engine_; }
 
  private:
   void noteOnce(const std::string& kind, const std::string& text);

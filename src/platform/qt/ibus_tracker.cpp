@@ -1,9 +1,9 @@
 #include "platform/qt/ibus_tracker.h"
 
 #include <QDBusConnection>
-#include <QDBusPendingCallWatcher>
 #include <utility>
 
+#include "platform/qt/dbus_calls.h"
 #include "platform/qt/dbus_value_reader.h"
 #include "platform/qt/hangul_settings.h"
 #include "platform/qt/ibus_bus.h"
@@ -16,27 +16,6 @@ const QString kService = QStringLiteral("org.freedesktop.IBus");
 const QString kPath = QStringLiteral("/org/freedesktop/IBus");
 const QString kInterface = QStringLiteral("org.freedesktop.IBus");
 const QString kEngineInterface = QStringLiteral("org.freedesktop.IBus.Engine");
-
-// While the program starts, calls wait for their answers (briefly), so that it
-// starts with the source IBus names rather than announce it as a change.
-constexpr int kStartingTimeoutMs = 500;
-
-// Runs `done` with the reply once a call on the bus `connection` answers;
-// `blocking`, at once.
-template <class Done>
-void whenAnswered(QObject* owner, bool blocking, const QString& connection,
-                  const QDBusMessage& call, Done done) {
-  if (blocking) {
-    done(QDBusConnection(connection).call(call, QDBus::Block, kStartingTimeoutMs));
-    return;
-  }
-  auto* watcher = new QDBusPendingCallWatcher(QDBusConnection(connection).asyncCall(call), owner);
-  QObject::connect(watcher, &QDBusPendingCallWatcher::finished, owner,
-                   [watcher, done = std::move(done)] {
-                     watcher->deleteLater();
-                     done(watcher->reply());
-                   });
-}
 
 }  // namespace
 
@@ -67,6 +46,7 @@ void IBusTracker::connected() {
 void IBusTracker::disconnected() {
   ++generation_;
   component_.clear();
+  components_.clear();
   askingOwner_.clear();
   state_.setEngine(std::nullopt, std::nullopt);
   changed_();
@@ -81,32 +61,39 @@ void IBusTracker::queryEngine() {
       kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
   get << kInterface << QStringLiteral("GlobalEngine");
   const int asked = ++generation_;
-  whenAnswered(this, starting_, bus_->connection(), get, [this, asked](const QDBusMessage& reply) {
-    if (asked != generation_) {
-      return;  // an engine or a bus since replaced
-    }
-    // An error is "no engine chosen yet", or another framework answering on
-    // IBus's address: either way IBus names nothing and the next tracker speaks.
-    std::optional<IBusEngine> engine;
-    if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
-      engine = engineFromDescription(readDBusValue(reply.arguments().front()));
-    }
-    std::optional<InputMode> initial;
-    if (engine && namesByMode(*engine)) {
-      initial = modeFromSetting(hangulInitialInputMode());
-    }
-    state_.setEngine(engine, initial);
-    component_.clear();
-    if (engine && namesByMode(*engine)) {
-      component_ = ibusComponentOf(QString::fromStdString(engine->name));
-      if (component_.isEmpty()) {
-        state_.setEngineSender({});
-      } else {
-        askEngineOwner();
-      }
-    }
+  callAll(this, QDBusConnection(bus_->connection()), starting_, {get},
+          [this, asked](const std::vector<QDBusMessage>& replies) {
+            if (asked == generation_) {
+              engineAnswered(replies.front());
+            }
+          });
+}
+
+// An error is "no engine chosen yet", or another framework answering on IBus's
+// address: either way IBus names nothing and the next tracker speaks.
+void IBusTracker::engineAnswered(const QDBusMessage& reply) {
+  std::optional<IBusEngine> engine;
+  if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
+    engine = engineFromDescription(readDBusValue(reply.arguments().front()));
+  }
+  component_.clear();
+  if (!engine || !namesByMode(*engine)) {
+    state_.setEngine(engine, std::nullopt);
     changed_();
-  });
+    return;
+  }
+  state_.setEngine(engine, modeFromSetting(hangulInitialInputMode()));
+  // The component files are read once per engine and daemon.
+  const QString name = QString::fromStdString(engine->name);
+  const auto known = components_.find(name);
+  component_ =
+      known != components_.end() ? known->second : (components_[name] = ibusComponentOf(name));
+  if (component_.isEmpty()) {
+    state_.setEngineSender({});
+  } else {
+    askEngineOwner();
+  }
+  changed_();
 }
 
 // The engine's component owns its name on the bus once its process runs; the
@@ -122,22 +109,23 @@ void IBusTracker::askEngineOwner() {
   call << component_;
   const int asked = generation_;
   const QString component = component_;
-  whenAnswered(this, starting_, bus_->connection(), call,
-               [this, asked, component](const QDBusMessage& reply) {
-                 if (askingOwner_ == component) {
-                   askingOwner_.clear();
-                 }
-                 // The owner of a name asked for an earlier engine says nothing of this one.
-                 if (asked != generation_ || component != component_) {
-                   return;
-                 }
-                 if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
-                   return;  // not running yet
-                 }
-                 if (state_.setEngineSender(reply.arguments().front().toString().toStdString())) {
-                   changed_();
-                 }
-               });
+  callAll(this, QDBusConnection(bus_->connection()), starting_, {call},
+          [this, asked, component](const std::vector<QDBusMessage>& replies) {
+            const QDBusMessage& reply = replies.front();
+            if (askingOwner_ == component) {
+              askingOwner_.clear();
+            }
+            // The owner of a name asked for an earlier engine says nothing of this one.
+            if (asked != generation_ || component != component_) {
+              return;
+            }
+            if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+              return;  // not running yet
+            }
+            if (state_.setEngineSender(reply.arguments().front().toString().toStdString())) {
+              changed_();
+            }
+          });
 }
 
 void IBusTracker::registerProperties(const QDBusMessage& message) {

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -43,13 +44,15 @@ class IBusTracker final : public QObject, public SourceTracker {
   void connected();
   void disconnected();
   void queryEngine();
+  void engineAnswered(const QDBusMessage& reply);
   void askEngineOwner();
   void properties(const QDBusMessage& message, bool list);
 
   std::function<void()> changed_;
   IBusEngineState state_;
-  QString component_;      // the bus name of the global engine's component, if it has modes
-  QString askingOwner_;    // the component whose owner is being asked for
+  QString component_;    // the bus name of the global engine's component, if it has modes
+  QString askingOwner_;  // the component whose owner is being asked for
+  std::map<QString, QString> components_;  // engine -> component, as read
   int generation_ = 0;     // each new engine or connection; older answers are dropped
   bool starting_ = false;  // the first questions, asked while the program starts, wait
   std::unique_ptr<IBusBus> bus_;

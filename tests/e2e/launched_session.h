@@ -10,18 +10,22 @@
 
 namespace vellicor::e2e {
 
-// What the input-method tests share: the program in this process, launched
-// once before the framework under test starts, and the check that a switch was
-// announced once on every channel.
-class InputMethodSession : public ::testing::Test {
+// What the in-process suites share: the program in this process, launched
+// once for the process on tools/x-session's keyboard and tray host, its log
+// read test by test, and the check that a switch was announced once on every
+// channel.
+class LaunchedSession : public ::testing::Test {
  protected:
   static void launchProgram() {
     std::string error;
     program = ProgramUnderTest::open(error);
     ASSERT_NE(program, nullptr) << error;
     x = new XTestClient;
+    ASSERT_TRUE(x->connected());
     resetKeyboard(*x);
+    ensureTrayHost(*x);
     program->launch();
+    ASSERT_TRUE(pumpUntil([] { return program->logHas("Vellicor 앱 시작. 현재: "); }));
   }
   // From here on, the log is this test's.
   static void markLog() { logMark = program->log().size(); }
