@@ -53,14 +53,16 @@ TEST_F(HUD, ItsCornersAreCutByItsShapeOnlyWhenNoCompositorDrawsThemTranslucent) 
     run({"pkill", "-x", "xcompmgr"});
     ASSERT_TRUE(eventually([&] { return !x.selectionOwned("_NET_WM_CM_S0"); }));
   }
-  // Without a compositor, the next flash is shaped with round corners.
+  // Without a compositor the panel is shaped with round corners. The program
+  // learns of the compositor on another connection than of the switch, so the
+  // shape may follow the flash by a moment.
   ASSERT_TRUE(flash());
-  EXPECT_GT(cornersCut(), 1);
+  EXPECT_TRUE(eventually([&] { return cornersCut() > 1; })) << cornersCut();
   // A compositor that starts while the program runs is seen at the next flash.
   Child compositor({"xcompmgr"});
   ASSERT_TRUE(eventually([&] { return x.selectionOwned("_NET_WM_CM_S0"); }));
   ASSERT_TRUE(flash());
-  EXPECT_EQ(cornersCut(), 1);
+  EXPECT_TRUE(eventually([&] { return cornersCut() == 1; })) << cornersCut();
   compositor.detach();
   hadCompositor_ = false;
 }

@@ -200,7 +200,13 @@ struct QtWindow::Widget final : QWidget {
 QtWindow::QtWindow(const Rect& contentRect)
     : widget_(std::make_unique<Widget>()),
       capacity_(kPanelCapacity),
-      compositor_(SelectionWatch::open("_NET_WM_CM_S")) {
+      // A compositor that starts or stops while the panel shows changes how
+      // its corners must be cut.
+      compositor_(SelectionWatch::open("_NET_WM_CM_S", [this](bool) {
+        if (widget_->isVisible()) {
+          updateShape();
+        }
+      })) {
   setFrame(contentRect, false);
 }
 
