@@ -66,6 +66,9 @@ std::unique_ptr<QtDesktop> QtDesktop::open(std::string& error) {
                            "still shows each switch, and SIGTERM (kill " +
                                std::to_string(getpid()) + ") quits Vellicor");
   };
+  if (!QtFonts::coverKorean()) {
+    d->log.writeLine("no font for Korean text: install fonts-nanum");
+  }
   d->trayHost_ = SelectionWatch::open("_NET_SYSTEM_TRAY_S", trayLine);
   if (d->trayHost_ && !d->trayHost_->owned()) {
     trayLine(false);

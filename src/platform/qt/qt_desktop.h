@@ -32,7 +32,7 @@ class SelectionWatch;
 // keyboard's XKB group, which always names one. A change seen by any of them
 // posts the selected-source notification. Activations of other applications post the
 // workspace one. The log says when there is no system tray to show the status
-// item, and when one arrives.
+// item, and when one arrives, and when no installed font can show Korean.
 class QtDesktop {
  public:
   // Sets up how Qt reaches the display; call before the QApplication exists.

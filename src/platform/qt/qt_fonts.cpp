@@ -1,5 +1,6 @@
 #include "platform/qt/qt_fonts.h"
 
+#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QScreen>
@@ -32,6 +33,10 @@ double QtFonts::measuredWidth(const std::string& text, const Font& font) {
   const QFont f = qtFont != nullptr ? qtFont->font() : QFont();
   return QFontMetricsF(f).horizontalAdvance(
       QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+bool QtFonts::coverKorean() {
+  return !QFontDatabase::families(QFontDatabase::Korean).isEmpty();
 }
 
 }  // namespace vellicor::qt

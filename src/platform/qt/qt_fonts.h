@@ -28,6 +28,10 @@ class QtFonts final : public Fonts {
  public:
   std::shared_ptr<Font> systemFont(double pointSize, FontWeight weight) override;
   double measuredWidth(const std::string& text, const Font& font) override;
+
+  // Whether any installed font covers Hangul; without one the badge, the menu
+  // and Korean names show empty boxes.
+  static bool coverKorean();
 };
 
 }  // namespace vellicor::qt

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/vellicor_app.h"
+#include "platform/qt/instance_lock.h"
 #include "platform/qt/qt_desktop.h"
 
 namespace {
@@ -32,12 +33,33 @@ bool checkDisplay() {
   return true;
 }
 
+std::string environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   vellicor::qt::QtApplication::blockTerminationSignals();
   if (!checkDisplay()) {
     return 2;
+  }
+  // One instance per user and display: a second start says who runs and
+  // leaves before it shows anything.
+  const auto instance =
+      vellicor::qt::InstanceLock::take(environment("XDG_RUNTIME_DIR"), environment("DISPLAY"));
+  if (instance.heldElsewhere) {
+    if (instance.holder > 0) {
+      std::fprintf(stderr, "vellicor: already running (pid %ld)\n", instance.holder);
+    } else {
+      std::fprintf(stderr, "vellicor: already running\n");
+    }
+    return 0;
+  }
+  if (!instance.lock) {
+    std::fprintf(stderr, "vellicor: %s; starting without the check for another instance\n",
+                 instance.error.c_str());
   }
   vellicor::qt::QtDesktop::prepareQt();
   QApplication app(argc, argv);

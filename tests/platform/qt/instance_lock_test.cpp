@@ -1,0 +1,106 @@
+#include "platform/qt/instance_lock.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace vellicor::qt {
+namespace {
+
+TEST(InstanceLockName, IsOneFileNamePerDisplayWhateverTheScreen) {
+  EXPECT_EQ(instanceLockName(":0"), "vellicor-:0.lock");
+  EXPECT_EQ(instanceLockName(":0.1"), instanceLockName(":0"));
+  EXPECT_EQ(instanceLockName("host.example:1.0"), "vellicor-host.example:1.lock");
+  EXPECT_NE(instanceLockName(":1"), instanceLockName(":0"));
+  // A display given as a socket path stays inside the directory.
+  EXPECT_EQ(instanceLockName("/tmp/launch-x/org.xquartz:0").find('/'), std::string::npos);
+  const std::string longer(400, 'h');
+  EXPECT_LE(instanceLockName(longer + ":0").size(), 140u);
+  EXPECT_NE(instanceLockName(longer + ":0"), instanceLockName(longer + ":1"));
+}
+
+class InstanceLockTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/vellicor-lock-test-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+
+  // Runs `take` in another process: 0 if it took the lock, 1 if it found it
+  // held by `holder`, 2 otherwise.
+  int takeInChild(long holder) const {
+    const pid_t child = fork();
+    if (child == 0) {
+      const auto attempt = InstanceLock::take(dir_, ":5");
+      _exit(attempt.lock ? 0 : attempt.heldElsewhere && attempt.holder == holder ? 1 : 2);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  std::string dir_;
+};
+
+TEST_F(InstanceLockTest, IsRefusedWithTheHoldersPidWhileHeldAndFreeOnceReleased) {
+  auto first = InstanceLock::take(dir_, ":5");
+  ASSERT_TRUE(first.lock) << first.error;
+  EXPECT_EQ(takeInChild(getpid()), 1);
+  // Another display is another session.
+  const pid_t child = fork();
+  if (child == 0) {
+    _exit(InstanceLock::take(dir_, ":6").lock ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+  first.lock.reset();
+  EXPECT_EQ(takeInChild(0), 0);
+}
+
+TEST_F(InstanceLockTest, AHolderKilledOutrightLeavesNothingThatRefusesTheNextStart) {
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t holder = fork();
+  if (holder == 0) {
+    const auto attempt = InstanceLock::take(dir_, ":5");
+    const char taken = attempt.lock ? 'y' : 'n';
+    (void)!write(ready[1], &taken, 1);
+    pause();
+    _exit(0);
+  }
+  char taken = 0;
+  ASSERT_EQ(read(ready[0], &taken, 1), 1);
+  close(ready[0]);
+  close(ready[1]);
+  ASSERT_EQ(taken, 'y');
+
+  const auto refused = InstanceLock::take(dir_, ":5");
+  EXPECT_FALSE(refused.lock);
+  EXPECT_TRUE(refused.heldElsewhere);
+  EXPECT_EQ(refused.holder, holder);
+
+  kill(holder, SIGKILL);
+  waitpid(holder, nullptr, 0);
+  const auto next = InstanceLock::take(dir_, ":5");
+  EXPECT_TRUE(next.lock) << next.error;
+}
+
+TEST_F(InstanceLockTest, AMissingRuntimeDirectoryIsAnErrorNotAnotherInstance) {
+  const auto attempt = InstanceLock::take(dir_ + "/gone", ":5");
+  EXPECT_FALSE(attempt.lock);
+  EXPECT_FALSE(attempt.heldElsewhere);
+  EXPECT_NE(attempt.error.find(dir_ + "/gone/vellicor-:5.lock"), std::string::npos)
+      << attempt.error;
+}
+
+}  // namespace
+}  // namespace vellicor::qt
