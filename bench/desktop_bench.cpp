@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
@@ -64,13 +65,21 @@ int main(int argc, char** argv) {
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
   const vellicor::tools::ProcessMemory atStart = vellicor::tools::processMemory(pid);
   // The same with a second instance mapping the same libraries: their clean
-  // pages are then shared, and what stays unique is the program's own.
+  // pages are then shared, and what stays unique is the program's own. Only
+  // one instance runs per session, so the second runs as if in another.
   vellicor::tools::ProcessMemory besideAnother;
-  if (const pid_t other = spawn({program}); other >= 0) {
+  char otherSession[] = "/tmp/vellicor-bench-XXXXXX";
+  if (mkdtemp(otherSession) == nullptr) {
+    std::fprintf(stderr, "cannot make a runtime directory for a second instance\n");
+    return 1;
+  }
+  if (const pid_t other = spawn({"env", std::string("XDG_RUNTIME_DIR=") + otherSession, program});
+      other >= 0) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
     besideAnother = vellicor::tools::processMemory(pid);
     stop(other);
   }
+  std::filesystem::remove_all(otherSession);
 
   unsigned group = 1;
   const auto lockGroup = [&] {
