@@ -34,6 +34,12 @@
   }
 }
 
+// Restorable state is encoded securely; there is no window to restore.
+- (BOOL)applicationSupportsSecureRestorableState:(NSApplication*)app {
+  (void)app;
+  return YES;
+}
+
 // The menu's quit item: its action travels the responder chain to here.
 - (void)quitApp:(id)sender {
   (void)sender;

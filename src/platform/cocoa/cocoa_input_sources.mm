@@ -7,17 +7,18 @@
 #include <optional>
 #include <vector>
 
+#include "platform/cocoa/cocoa_utf16.h"
+
 namespace vellicor::cocoa {
 namespace {
 
+// Read as UTF-16 code units, so that a NUL stays inside the name and an unpaired
+// surrogate becomes U+FFFD; a C-string conversion would cut the one short and
+// fail on the other.
 std::string utf8Of(CFStringRef string) {
-  const CFIndex length = CFStringGetLength(string);
-  const CFIndex capacity = CFStringGetMaximumSizeForEncoding(length, kCFStringEncodingUTF8) + 1;
-  std::vector<char> buffer(static_cast<size_t>(capacity));
-  if (!CFStringGetCString(string, buffer.data(), capacity, kCFStringEncodingUTF8)) {
-    return {};
-  }
-  return std::string(buffer.data());
+  std::vector<UniChar> units(static_cast<size_t>(CFStringGetLength(string)));
+  CFStringGetCharacters(string, CFRangeMake(0, static_cast<CFIndex>(units.size())), units.data());
+  return utf8FromUtf16(units);
 }
 
 CFStringRef keyOf(PropertyKey key) {

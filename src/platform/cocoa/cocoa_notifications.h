@@ -9,8 +9,13 @@
 namespace vellicor::cocoa {
 
 // A Foundation notification centre whose blocks run on the main operation queue.
+// The distributed centre delivers to a selector registered for immediate
+// delivery, so a change arrives while the app is inactive; the workspace centre
+// takes a block on the main queue.
 //
-// Checklist: exact (addObserverForName:object:queue:usingBlock:, removeObserver:).
+// Checklist: exact (addObserver:selector:name:object:suspensionBehavior: with
+// NSNotificationSuspensionBehaviorDeliverImmediately, addObserverForName:object:
+// queue:usingBlock:, removeObserver:).
 class CocoaNotificationCenter final : public NotificationCenter {
  public:
   enum class Kind { Distributed, Workspace };

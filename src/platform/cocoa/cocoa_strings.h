@@ -8,7 +8,8 @@
 
 namespace vellicor::cocoa {
 
-// Ill-formed bytes are read as U+FFFD, never as a nil string.
+// Ill-formed bytes, and unpaired surrogates, are read as U+FFFD, never as a nil
+// or empty string.
 NSString* toNSString(std::string_view text);
 std::string fromNSString(NSString* text);
 

@@ -1,5 +1,8 @@
 #include "platform/cocoa/cocoa_strings.h"
 
+#include <vector>
+
+#include "platform/cocoa/cocoa_utf16.h"
 #include "platform/common/utf8.h"
 
 namespace vellicor::cocoa {
@@ -16,8 +19,9 @@ std::string fromNSString(NSString* text) {
   if (text == nil) {
     return {};
   }
-  NSData* data = [text dataUsingEncoding:NSUTF8StringEncoding allowLossyConversion:YES];
-  return std::string(static_cast<const char*>([data bytes]), static_cast<size_t>([data length]));
+  std::vector<unichar> units(static_cast<size_t>([text length]));
+  [text getCharacters:units.data() range:NSMakeRange(0, units.size())];
+  return utf8FromUtf16(units);
 }
 
 }  // namespace vellicor::cocoa

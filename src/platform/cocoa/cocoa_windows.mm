@@ -4,6 +4,7 @@
 #import <QuartzCore/QuartzCore.h>
 
 #include "platform/cocoa/cocoa_font.h"
+#include "platform/cocoa/cocoa_rounded_mask.h"
 #include "platform/cocoa/cocoa_strings.h"
 
 namespace vellicor::cocoa {
@@ -59,10 +60,16 @@ struct CocoaViewOf : Base, CocoaViewNode {
   ViewType* view;
 };
 
+// A visual-effect view's backing layer. The layer's corner radius does not clip
+// the view's material, so the same radius also shapes the view's mask image.
 struct CocoaLayer final : Layer {
-  explicit CocoaLayer(CALayer* layer) : layer(layer) {}
-  void setCornerRadius(double radius) override { [layer setCornerRadius:radius]; }
+  CocoaLayer(CALayer* layer, NSVisualEffectView* owner) : layer(layer), owner(owner) {}
+  void setCornerRadius(double radius) override {
+    [layer setCornerRadius:radius];
+    [owner setMaskImage:radius > 0 ? roundedRectMask(radius) : nil];
+  }
   CALayer* layer;
+  __weak NSVisualEffectView* owner;
 };
 
 struct CocoaVisualEffectView final : CocoaViewOf<VisualEffectView, NSVisualEffectView> {
@@ -74,7 +81,7 @@ struct CocoaVisualEffectView final : CocoaViewOf<VisualEffectView, NSVisualEffec
   void setWantsLayer(bool wants) override { [view setWantsLayer:wants]; }
   std::shared_ptr<Layer> layer() override {
     CALayer* layer = [view layer];
-    return layer != nil ? std::make_shared<CocoaLayer>(layer) : nullptr;
+    return layer != nil ? std::make_shared<CocoaLayer>(layer, view) : nullptr;
   }
 };
 
@@ -108,8 +115,11 @@ class CocoaWindow final : public Window {
   void setOpaque(bool opaque) override { [window_ setOpaque:opaque]; }
   void setBackgroundColor(Color color) override { [window_ setBackgroundColor:toNSColor(color)]; }
   void setIgnoresMouseEvents(bool ignores) override { [window_ setIgnoresMouseEvents:ignores]; }
+  // Always with the full-screen-auxiliary behaviour: without it macOS does not
+  // show the window over an app in full screen.
   void setCollectionBehavior(unsigned behavior) override {
-    [window_ setCollectionBehavior:static_cast<NSWindowCollectionBehavior>(behavior)];
+    [window_ setCollectionBehavior:static_cast<NSWindowCollectionBehavior>(behavior) |
+                                   NSWindowCollectionBehaviorFullScreenAuxiliary];
   }
   void setAcceptsMouseMovedEvents(bool accepts) override {
     [window_ setAcceptsMouseMovedEvents:accepts];
@@ -157,6 +167,8 @@ std::shared_ptr<Window> CocoaWindows::makeWindow(const Rect& contentRect, unsign
                                                  styleMask:static_cast<NSWindowStyleMask>(styleMask)
                                                    backing:static_cast<NSBackingStoreType>(backing)
                                                      defer:defer];
+  // The panel's white text on its HUD material stays legible in light mode too.
+  [window setAppearance:[NSAppearance appearanceNamed:NSAppearanceNameDarkAqua]];
   return std::make_shared<CocoaWindow>(window);
 }
 
@@ -166,12 +178,20 @@ std::shared_ptr<View> CocoaWindows::makeView(const Rect& frame) {
 }
 
 std::shared_ptr<VisualEffectView> CocoaWindows::makeVisualEffectView(const Rect& frame) {
-  return std::make_shared<CocoaVisualEffectView>(
-      [[NSVisualEffectView alloc] initWithFrame:toNSRect(frame)]);
+  NSVisualEffectView* view = [[NSVisualEffectView alloc] initWithFrame:toNSRect(frame)];
+  // The vibrant appearances belong on the visual-effect view itself.
+  [view setAppearance:[NSAppearance appearanceNamed:NSAppearanceNameVibrantDark]];
+  return std::make_shared<CocoaVisualEffectView>(view);
 }
 
 std::shared_ptr<Label> CocoaWindows::makeLabel(const std::string& text) {
-  return std::make_shared<CocoaLabel>([NSTextField labelWithString:toNSString(text)]);
+  NSTextField* label = [NSTextField labelWithString:toNSString(text)];
+  // Below the window's wish to keep its size (NSLayoutPriorityWindowSizeStayPut),
+  // so a text wider than the frame the panel is given is clipped rather than
+  // widening the window past that frame and off its centre.
+  [label setContentCompressionResistancePriority:NSLayoutPriorityDefaultLow
+                                  forOrientation:NSLayoutConstraintOrientationHorizontal];
+  return std::make_shared<CocoaLabel>(label);
 }
 
 void CocoaWindows::activateConstraints(const std::vector<LayoutConstraint>& constraints) {
