@@ -3,9 +3,8 @@
 # Mach-O executable against the SDK's .tbd stubs and signs it ad hoc with the
 # entitlements a target gives as link options. tools/macos-app sets this up.
 #
-#   VELLICOR_MACOS_ARCH  arm64 (default) or x86_64; for x86_64 the backend
-#                        would first have to map the text alignment, whose
-#                        AppKit value differs on Intel (its static_assert says so)
+#   VELLICOR_MACOS_ARCH  arm64 (default) or x86_64; tools/macos-app builds
+#                        both and joins them into one universal executable
 #   VELLICOR_ZIG         the zig 0.11 binary; by default the one tools/macos
 #                        installs with npm ci
 set(CMAKE_SYSTEM_NAME Darwin)

@@ -9,7 +9,8 @@
 
 namespace vellicor::cocoa {
 
-// The program's constants are AppKit's values.
+// The program's constants are AppKit's values (but for the text alignment, whose
+// numbers differ on Intel: see toNSTextAlignment).
 static_assert(kWindowStyleMaskBorderless == NSWindowStyleMaskBorderless);
 static_assert(kBackingStoreBuffered == NSBackingStoreBuffered);
 static_assert(kStatusWindowLevel == NSStatusWindowLevel);
@@ -17,13 +18,30 @@ static_assert(kCollectionBehaviorCanJoinAllSpaces == NSWindowCollectionBehaviorC
 static_assert(kCollectionBehaviorStationary == NSWindowCollectionBehaviorStationary);
 static_assert(kVisualEffectMaterialHUDWindow == NSVisualEffectMaterialHUDWindow);
 static_assert(kVisualEffectStateActive == NSVisualEffectStateActive);
-static_assert(kTextAlignmentCenter == NSTextAlignmentCenter);
 static_assert(kLineBreakByClipping == NSLineBreakByClipping);
 
 namespace {
 
 NSRect toNSRect(const Rect& r) {
   return NSMakeRect(r.origin.x, r.origin.y, r.size.width, r.size.height);
+}
+
+// The program numbers text alignments as AppKit does on Apple silicon (left 0,
+// centre 1, right 2, justified 3, natural 4). On Intel, AppKit numbers centre
+// and right the other way round, so each is named here rather than cast.
+NSTextAlignment toNSTextAlignment(int alignment) {
+  switch (alignment) {
+    case 0:
+      return NSTextAlignmentLeft;
+    case kTextAlignmentCenter:
+      return NSTextAlignmentCenter;
+    case 2:
+      return NSTextAlignmentRight;
+    case 3:
+      return NSTextAlignmentJustified;
+    default:
+      return NSTextAlignmentNatural;
+  }
 }
 
 NSColor* toNSColor(Color color) {
@@ -98,9 +116,7 @@ struct CocoaLabel final : CocoaViewOf<Label, NSTextField> {
   }
   std::shared_ptr<Font> font() const override { return current; }
   void setTextColor(Color color) override { [view setTextColor:toNSColor(color)]; }
-  void setAlignment(int alignment) override {
-    [view setAlignment:static_cast<NSTextAlignment>(alignment)];
-  }
+  void setAlignment(int alignment) override { [view setAlignment:toNSTextAlignment(alignment)]; }
   void setLineBreakMode(int mode) override {
     [view setLineBreakMode:static_cast<NSLineBreakMode>(mode)];
   }
