@@ -24,14 +24,10 @@ struct SelectionWatch::Impl final : QAbstractNativeEventFilter {
   }
 
   bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override {
-    if (eventType != "xcb_generic_event_t") {
+    if (xcbEventType(eventType, message) != notifyEvent) {
       return false;
     }
-    const auto* event = static_cast<const xcb_generic_event_t*>(message);
-    if ((event->response_type & 0x7f) != notifyEvent) {
-      return false;
-    }
-    const auto* notify = reinterpret_cast<const xcb_xfixes_selection_notify_event_t*>(event);
+    const auto* notify = static_cast<const xcb_xfixes_selection_notify_event_t*>(message);
     if (notify->selection == selection) {
       // A new owner, or the owner's window or connection gone.
       const bool now = notify->subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER &&

@@ -2,6 +2,7 @@
 
 #include <xcb/xcb.h>
 
+#include <QByteArray>
 #include <QGuiApplication>
 #include <string>
 
@@ -43,6 +44,13 @@ void addEventMask(xcb_connection_t* c, unsigned window, unsigned mask) {
   const uint32_t value = (attributes ? attributes->your_event_mask : 0) | mask;
   xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &value);
   xcb_flush(c);
+}
+
+unsigned xcbEventType(const QByteArray& eventType, const void* message) {
+  if (eventType != "xcb_generic_event_t") {
+    return 0;
+  }
+  return static_cast<const xcb_generic_event_t*>(message)->response_type & 0x7f;
 }
 
 }  // namespace vellicor::qt

@@ -4,6 +4,7 @@
 #include <string_view>
 
 struct xcb_connection_t;
+class QByteArray;
 
 namespace vellicor::qt {
 
@@ -23,6 +24,10 @@ unsigned screenSelection(xcb_connection_t* c, std::string_view prefix);
 // Adds `mask` to the events this connection selects on `window`, keeping the
 // bits already selected (Qt's own among them).
 void addEventMask(xcb_connection_t* c, unsigned window, unsigned mask);
+
+// The response type, without the sent-by-a-client bit, of what a native event
+// filter was given; 0 (an error's) for anything that is not an xcb event.
+unsigned xcbEventType(const QByteArray& eventType, const void* message);
 
 // An xcb reply, freed with its owner.
 template <class T>

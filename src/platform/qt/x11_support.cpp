@@ -59,12 +59,8 @@ struct ActiveWindowWatch::Impl final : QAbstractNativeEventFilter {
   }
 
   bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override {
-    if (eventType != "xcb_generic_event_t") {
-      return false;
-    }
-    const auto* event = static_cast<const xcb_generic_event_t*>(message);
-    if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
-      const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event);
+    if (xcbEventType(eventType, message) == XCB_PROPERTY_NOTIFY) {
+      const auto* notify = static_cast<const xcb_property_notify_event_t*>(message);
       if (notify->window == root && notify->atom == activeAtom) {
         activeWindowChanged();
       }

@@ -128,13 +128,10 @@ struct XkbKeyboard::Impl final : QAbstractNativeEventFilter {
   }
 
   bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override {
-    if (eventType != "xcb_generic_event_t") {
+    if (xcbEventType(eventType, message) != firstEvent) {
       return false;
     }
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
-    if ((event->response_type & 0x7f) != firstEvent) {
-      return false;
-    }
     // Every XKB event carries its own kind in the second byte.
     switch (event->pad0) {
       case XCB_XKB_STATE_NOTIFY: {
