@@ -5,11 +5,11 @@
 #include <string>
 
 #include "platform/clock.h"
-#include "platform/qt/fcitx5_tracker.h"
-#include "platform/qt/ibus_tracker.h"
-#include "platform/qt/selection_watch.h"
-#include "platform/qt/x11_support.h"
-#include "platform/qt/xkb_keyboard.h"
+#include "platform/qt/sources/fcitx5_tracker.h"
+#include "platform/qt/sources/ibus_tracker.h"
+#include "platform/qt/x11/selection_watch.h"
+#include "platform/qt/x11/x11_support.h"
+#include "platform/qt/sources/xkb_keyboard.h"
 
 namespace vellicor::qt {
 

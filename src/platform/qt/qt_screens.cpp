@@ -5,7 +5,7 @@
 #include <QPointer>
 #include <QScreen>
 
-#include "platform/qt/screen_coordinates.h"
+#include "platform/qt/x11/screen_coordinates.h"
 
 namespace vellicor::qt {
 namespace {

@@ -15,8 +15,8 @@
 #include "platform/qt/panel_placement.h"
 #include "platform/qt/qt_fonts.h"
 #include "platform/qt/qt_screens.h"
-#include "platform/qt/screen_coordinates.h"
-#include "platform/qt/selection_watch.h"
+#include "platform/qt/x11/screen_coordinates.h"
+#include "platform/qt/x11/selection_watch.h"
 
 namespace vellicor::qt {
 namespace {

@@ -1,0 +1,47 @@
+#include "platform/qt/sources/dbus_calls.h"
+
+#include <QDBusPendingCallWatcher>
+#include <QObject>
+#include <memory>
+#include <utility>
+
+namespace vellicor::qt {
+namespace {
+
+constexpr int kBlockingTimeoutMs = 500;
+
+}  // namespace
+
+void callAll(QObject* owner, const QDBusConnection& bus, bool blocking,
+             const std::vector<QDBusMessage>& calls,
+             std::function<void(const std::vector<QDBusMessage>&)> done) {
+  if (blocking) {
+    std::vector<QDBusMessage> replies;
+    for (const QDBusMessage& call : calls) {
+      replies.push_back(bus.call(call, QDBus::Block, kBlockingTimeoutMs));
+    }
+    done(replies);
+    return;
+  }
+  struct Pending {
+    std::vector<QDBusMessage> replies;
+    std::size_t left = 0;
+    std::function<void(const std::vector<QDBusMessage>&)> done;
+  };
+  auto pending = std::make_shared<Pending>();
+  pending->replies.resize(calls.size());
+  pending->left = calls.size();
+  pending->done = std::move(done);
+  for (std::size_t i = 0; i < calls.size(); ++i) {
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(calls[i]), owner);
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, owner, [watcher, pending, i] {
+      watcher->deleteLater();
+      pending->replies[i] = watcher->reply();
+      if (--pending->left == 0) {
+        pending->done(pending->replies);
+      }
+    });
+  }
+}
+
+}  // namespace vellicor::qt

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+
+#include "platform/qt/sources/ibus_engine_mode.h"
+
+namespace vellicor::qt {
+
+// IBus's global engine and its input mode, from what the bus says: the engine
+// from GlobalEngine, the connection that serves it (the owner of the engine's
+// component name), and the engine's property signals. A mode is taken only from
+// that connection. A mode from any other is held until the owner has been asked
+// again (an engine whose process started anew has a new connection), then
+// taken if it came from the owner and otherwise ignored. Each kind of trouble is
+// noted once, so that a broken or foreign client neither floods the log nor
+// changes the source.
+class IBusEngineState {
+ public:
+  explicit IBusEngineState(std::function<void(const std::string&)> note) : note_(std::move(note)) {}
+
+  // A new global engine, or none. `initialMode` is the mode a new engine of
+  // its kind starts in, when known. The serving connection is not known yet.
+  void setEngine(std::optional<IBusEngine> engine, std::optional<InputMode> initialMode);
+  // The unique bus name that serves the engine; empty when it cannot be told.
+  // A mode that connection gave while it was being asked for is taken now. True
+  // when the source it names changed.
+  bool setEngineSender(const std::string& sender);
+  // Whether modes are held until the owner is asked for (again).
+  bool wantsSender() const { return !sender_ || !held_.empty(); }
+  // A RegisterProperties (`list`) or UpdateProperty signal. True when the
+  // source it names changed.
+  bool onProperties(const std::string& sender, const DBusValue& value, bool list);
+
+  std::optional<NamedSource> current() const;
+
+ private:
+  void noteOnce(const std::string& kind, const std::string& text);
+
+  std::function<void(const std::string&)> note_;
+  std::optional<IBusEngine> engine_;
+  std::optional<std::string> sender_;      // none while being asked for
+  std::map<std::string, InputMode> held_;  // by sender, until the owner is known
+  std::optional<InputMode> mode_;
+  std::set<std::string> noted_;
+};
+
+}  // namespace vellicor::qt
