@@ -9,70 +9,107 @@
 namespace vellicor::qt {
 namespace {
 
-// D-Bus allows 32 levels of arrays and 32 of structs.
+// D-Bus allows 32 levels of arrays and 32 of structs, and 64 of containers
+// in all, variants among them; one level here is one container there.
 constexpr int kMaxDepth = 64;
+// Values read from one argument, in all: more than any IBus or Fcitx5 value
+// holds, few enough that a message from anyone on the bus costs little.
+constexpr std::size_t kMaxValues = 16384;
 
-DBusValue fromVariant(const QVariant& value, int depth);
+class Reader {
+ public:
+  DBusValue variant(const QVariant& value, int depth);
 
-DBusValue fromArgument(const QDBusArgument& argument, int depth) {
-  DBusValue out;
-  if (depth > kMaxDepth) {
-    return out;
+ private:
+  DBusValue argument(const QDBusArgument& argument, int depth);
+  DBusValue container(const QDBusArgument& argument, int depth);
+  DBusValue map(const QDBusArgument& argument, int depth);
+  // Counts one value against the budget; false once it is spent.
+  bool take() {
+    if (left_ == 0) {
+      return false;
+    }
+    --left_;
+    return true;
   }
+
+  std::size_t left_ = kMaxValues;
+};
+
+// Every path through here consumes exactly one element of `argument`, so the
+// loops over a container always move on.
+DBusValue Reader::argument(const QDBusArgument& argument, int depth) {
   switch (argument.currentType()) {
     case QDBusArgument::BasicType:
-      return fromVariant(argument.asVariant(), depth + 1);
+      return variant(argument.asVariant(), depth);
     case QDBusArgument::VariantType: {
+      if (depth >= kMaxDepth) {
+        break;
+      }
       QDBusVariant inner;
       argument >> inner;
-      return fromVariant(inner.variant(), depth + 1);
+      return variant(inner.variant(), depth + 1);
     }
     case QDBusArgument::StructureType:
-    case QDBusArgument::ArrayType: {
-      const bool structure = argument.currentType() == QDBusArgument::StructureType;
-      out.kind = structure ? DBusValue::Kind::Struct : DBusValue::Kind::Array;
-      structure ? argument.beginStructure() : argument.beginArray();
-      while (!argument.atEnd()) {
-        out.items.push_back(fromArgument(argument, depth + 1));
+    case QDBusArgument::ArrayType:
+      if (depth >= kMaxDepth) {
+        break;
       }
-      structure ? argument.endStructure() : argument.endArray();
-      return out;
-    }
+      return container(argument, depth);
     case QDBusArgument::MapType:
-      // Read as an array of key-value structs.
-      out.kind = DBusValue::Kind::Array;
-      argument.beginMap();
-      while (!argument.atEnd()) {
-        DBusValue entry;
-        entry.kind = DBusValue::Kind::Struct;
-        argument.beginMapEntry();
-        entry.items.push_back(fromArgument(argument, depth + 1));
-        entry.items.push_back(fromArgument(argument, depth + 1));
-        argument.endMapEntry();
-        out.items.push_back(std::move(entry));
+      if (depth >= kMaxDepth) {
+        break;
       }
-      argument.endMap();
-      return out;
-    default: {
-      // Skip what cannot be read, so that reading goes on past it.
-      QVariant skipped;
-      argument >> skipped;
-      return out;
-    }
+      return map(argument, depth);
+    default:
+      break;
   }
+  // Too deep, or of no kind a value here has: skipped whole, so that reading
+  // goes on past it.
+  argument.asVariant();
+  return {};
 }
 
-DBusValue fromVariant(const QVariant& value, int depth) {
+DBusValue Reader::container(const QDBusArgument& argument, int depth) {
   DBusValue out;
-  if (depth > kMaxDepth) {
-    return out;
+  const bool structure = argument.currentType() == QDBusArgument::StructureType;
+  out.kind = structure ? DBusValue::Kind::Struct : DBusValue::Kind::Array;
+  structure ? argument.beginStructure() : argument.beginArray();
+  // Once the budget is spent the rest is left unread; ending the container
+  // moves past all of it.
+  while (!argument.atEnd() && take()) {
+    out.items.push_back(this->argument(argument, depth + 1));
   }
+  structure ? argument.endStructure() : argument.endArray();
+  return out;
+}
+
+// Read as an array of key-value structs.
+DBusValue Reader::map(const QDBusArgument& argument, int depth) {
+  DBusValue out;
+  out.kind = DBusValue::Kind::Array;
+  argument.beginMap();
+  while (!argument.atEnd() && take()) {
+    DBusValue entry;
+    entry.kind = DBusValue::Kind::Struct;
+    argument.beginMapEntry();
+    entry.items.push_back(this->argument(argument, depth + 2));
+    entry.items.push_back(this->argument(argument, depth + 2));
+    argument.endMapEntry();
+    out.items.push_back(std::move(entry));
+  }
+  argument.endMap();
+  return out;
+}
+
+DBusValue Reader::variant(const QVariant& value, int depth) {
+  DBusValue out;
   const int type = value.userType();
   if (type == qMetaTypeId<QDBusArgument>()) {
-    return fromArgument(value.value<QDBusArgument>(), depth + 1);
+    return argument(value.value<QDBusArgument>(), depth);
   }
   if (type == qMetaTypeId<QDBusVariant>()) {
-    return fromVariant(value.value<QDBusVariant>().variant(), depth + 1);
+    return depth < kMaxDepth ? variant(value.value<QDBusVariant>().variant(), depth + 1) : out;
   }
   switch (type) {
     case QMetaType::QString:
@@ -99,6 +136,9 @@ DBusValue fromVariant(const QVariant& value, int depth) {
     case QMetaType::QStringList:
       out.kind = DBusValue::Kind::Array;
       for (const QString& text : value.toStringList()) {
+        if (!take()) {
+          break;
+        }
         DBusValue item;
         item.kind = DBusValue::Kind::Text;
         item.text = text.toStdString();
@@ -114,7 +154,7 @@ DBusValue fromVariant(const QVariant& value, int depth) {
 }  // namespace
 
 DBusValue readDBusValue(const QVariant& argument) {
-  return fromVariant(argument, 0);
+  return Reader().variant(argument, 0);
 }
 
 }  // namespace vellicor::qt

@@ -40,16 +40,19 @@ bool IBusEngineState::setEngineSender(const std::string& sender) {
   return current() != before;
 }
 
+bool IBusEngineState::followsModes() const {
+  return engine_ && namesByMode(*engine_) && !(sender_ && sender_->empty());
+}
+
 bool IBusEngineState::onProperties(const std::string& sender, const DBusValue& value, bool list) {
-  if (!engine_ || !namesByMode(*engine_)) {
+  // Without a serving connection modes are not followed, as was said when
+  // that was found.
+  if (!followsModes()) {
     return false;
   }
   const ModeReading reading = readInputMode(value, list);
   if (reading.outcome == ModeReading::Outcome::NoMode) {
     return false;
-  }
-  if (sender_ && sender_->empty()) {
-    return false;  // modes are not followed, as was said when that was found
   }
   if (!sender_ || sender != *sender_) {
     // Held until the owner is known: the serving connection is being asked

@@ -29,6 +29,10 @@ class IBusEngineState {
   // A mode that connection gave while it was being asked for is taken now. True
   // when the source it names changed.
   bool setEngineSender(const std::string& sender);
+  // Whether a property signal can say anything: the engine names its source
+  // by mode and the connection that serves it can be told. A signal is read
+  // only then.
+  bool followsModes() const;
   // Whether modes are held until the owner is asked for (again).
   bool wantsSender() const { return !sender_ || !held_.empty(); }
   // A RegisterProperties (`list`) or UpdateProperty signal. True when the

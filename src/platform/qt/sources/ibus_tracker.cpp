@@ -136,9 +136,13 @@ void IBusTracker::updateProperty(const QDBusMessage& message) {
   properties(message, false);
 }
 
+// Any client of IBus's bus can send these signals: they are read only while
+// a mode can be followed, and the reading is bounded whatever they hold.
 void IBusTracker::properties(const QDBusMessage& message, bool list) {
-  const DBusValue value =
-      message.arguments().isEmpty() ? DBusValue{} : readDBusValue(message.arguments().front());
+  if (!state_.followsModes() || message.arguments().isEmpty()) {
+    return;
+  }
+  const DBusValue value = readDBusValue(message.arguments().front());
   if (state_.onProperties(message.service().toStdString(), value, list)) {
     changed_();
   }
