@@ -19,10 +19,21 @@ std::string failure(const std::string& what, const std::string& path) {
   return what + " " + path + ": " + std::strerror(errno);
 }
 
-// The directory the lock lives in; empty with `error` set when there is none
-// that only this user can write.
+// Whether `dir` is a directory of this user's that no one else can write to
+// or read: anyone may make a name under /tmp first, and a runtime directory
+// named by the environment may be anyone's.
+bool isPrivateDirectory(const std::string& dir) {
+  struct stat st {};
+  return lstat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid() &&
+         (st.st_mode & 077) == 0;
+}
+
+// The directory the lock lives in: the runtime directory when it is the
+// user's own and private, else a private one under /tmp; empty with `error`
+// set when there is neither.
 std::string lockDirectory(std::string_view runtimeDir, std::string& error) {
-  if (!runtimeDir.empty() && runtimeDir.front() == '/') {
+  if (!runtimeDir.empty() && runtimeDir.front() == '/' &&
+      isPrivateDirectory(std::string(runtimeDir))) {
     return std::string(runtimeDir);
   }
   const std::string dir = "/tmp/vellicor-" + std::to_string(getuid());
@@ -30,14 +41,7 @@ std::string lockDirectory(std::string_view runtimeDir, std::string& error) {
     error = failure("cannot make", dir);
     return {};
   }
-  struct stat st {};
-  if (lstat(dir.c_str(), &st) != 0) {
-    error = failure("cannot read", dir);
-    return {};
-  }
-  // Anyone may make a name under /tmp first: use it only if it is this
-  // user's own private directory.
-  if (!S_ISDIR(st.st_mode) || st.st_uid != getuid() || (st.st_mode & 077) != 0) {
+  if (!isPrivateDirectory(dir)) {
     error = dir + " is not a private directory of this user";
     return {};
   }
@@ -61,10 +65,14 @@ struct FileDescriptor {
 }  // namespace
 
 std::string instanceLockName(std::string_view display) {
-  // "host:display.screen": every screen of a display is the same session.
+  // "host:display.screen": every screen of a display is the same session, and
+  // "unix:N" is the local display ":N".
   if (const auto colon = display.rfind(':'); colon != std::string_view::npos) {
     if (const auto dot = display.find('.', colon); dot != std::string_view::npos) {
       display = display.substr(0, dot);
+    }
+    if (display.substr(0, colon) == "unix") {
+      display.remove_prefix(colon);
     }
   }
   std::string key;
@@ -93,6 +101,13 @@ InstanceLock::Attempt InstanceLock::take(std::string_view runtimeDir, std::strin
   FileDescriptor file{open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600)};
   if (file.fd < 0) {
     attempt.error = failure("cannot open", path);
+    return attempt;
+  }
+  // Another user's file there could be held to keep this user's program from
+  // starting.
+  struct stat st {};
+  if (fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != getuid()) {
+    attempt.error = path + " is not a file of this user's own";
     return attempt;
   }
   struct flock whole {};

@@ -64,13 +64,39 @@ QtApplication::QtApplication() : signals_(std::make_unique<Signals>(*this)) {}
 
 QtApplication::~QtApplication() = default;
 
+void QtApplication::holdLaunch(int ms) {
+  if (heldOnce_ || launched_) {
+    return;
+  }
+  heldOnce_ = true;
+  held_ = true;
+  QTimer::singleShot(ms, [this] { releaseLaunch(); });
+}
+
+void QtApplication::releaseLaunch() {
+  if (!held_) {
+    return;
+  }
+  held_ = false;
+  if (running_) {
+    launch();
+  }
+}
+
+void QtApplication::launch() {
+  if (launched_ || held_ || terminating_) {
+    return;
+  }
+  launched_ = true;
+  if (auto d = delegate_.lock()) {
+    d->applicationDidFinishLaunching();
+  }
+}
+
 void QtApplication::run(const std::shared_ptr<ApplicationDelegate>& delegate) {
   delegate_ = delegate;
-  QTimer::singleShot(0, [this] {
-    if (auto d = delegate_.lock()) {
-      d->applicationDidFinishLaunching();
-    }
-  });
+  running_ = true;
+  QTimer::singleShot(0, [this] { launch(); });
   const int status = QCoreApplication::exec();
   if (!terminating_) {
     // The loop ended without terminate (the session ended it): still say goodbye.

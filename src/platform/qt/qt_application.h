@@ -30,6 +30,12 @@ class QtApplication final : public Application {
   void terminate() override;
   std::string didActivateApplicationNotification() const override;
 
+  // Holds the launch message back until `releaseLaunch`, for `ms` at most;
+  // the loop runs meanwhile. Only the first hold counts.
+  void holdLaunch(int ms);
+  void releaseLaunch();
+  bool launched() const { return launched_; }
+
   // Delivers a menu action to the delegate; false when nobody handles it.
   bool sendAction(std::string_view selector);
   // The loop's exit status: 0 after terminate, non-zero when it ended otherwise.
@@ -39,7 +45,13 @@ class QtApplication final : public Application {
   struct Signals;
   std::weak_ptr<ApplicationDelegate> delegate_;
   std::unique_ptr<Signals> signals_;
+  void launch();
+
   bool terminating_ = false;
+  bool held_ = false;
+  bool heldOnce_ = false;
+  bool launched_ = false;
+  bool running_ = false;
   int exitStatus_ = 0;
 };
 

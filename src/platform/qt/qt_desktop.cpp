@@ -7,11 +7,21 @@
 #include "platform/clock.h"
 #include "platform/qt/sources/fcitx5_tracker.h"
 #include "platform/qt/sources/ibus_tracker.h"
+#include "platform/qt/sources/xkb_keyboard.h"
 #include "platform/qt/x11/selection_watch.h"
 #include "platform/qt/x11/x11_support.h"
-#include "platform/qt/sources/xkb_keyboard.h"
 
 namespace vellicor::qt {
+namespace {
+
+// How long a framework that let go of the keyboard still names the source:
+// longer than ibus-daemon and Fcitx5 take to start again, short enough that a
+// framework that quit for good hands over to the keyboard's own layout soon.
+constexpr int kRestartGraceMs = 3000;
+// How long the launch waits for the trackers' first readings.
+constexpr int kFirstReadingsMs = 500;
+
+}  // namespace
 
 class QtDesktop::SystemClock final : public WallClock {
  public:
@@ -28,9 +38,21 @@ void QtDesktop::prepareQt() {
   if (qEnvironmentVariableIsEmpty("QT_XCB_NO_MITSHM")) {
     qputenv("QT_XCB_NO_MITSHM", "1");
   }
+  // The program takes no text input, so it needs no input method; Qt's IBus
+  // module would connect to IBus's bus at start-up and wait there for a daemon
+  // that does not answer.
+  qputenv("QT_IM_MODULE", "none");
 }
 
-QtDesktop::QtDesktop() : clock_(std::make_unique<SystemClock>()) {}
+QtDesktop::QtDesktop() : clock_(std::make_unique<SystemClock>()) {
+  grace_.setSingleShot(true);
+  grace_.setInterval(kRestartGraceMs);
+  QObject::connect(&grace_, &QTimer::timeout, [this] {
+    holding_ = false;
+    selectedBy_ = trackers_.size();
+    sourceChanged();
+  });
+}
 
 QtDesktop::~QtDesktop() = default;
 
@@ -48,11 +70,16 @@ std::unique_ptr<QtDesktop> QtDesktop::open(std::string& error) {
   if (!d->keyboard_) {
     return nullptr;
   }
-  const auto note = [d](const std::string& line) { d->log.writeLine(line); };
-  d->ibus_ = std::make_unique<IBusTracker>([d] { d->sourceChanged(); }, note);
-  d->fcitx5_ = std::make_unique<Fcitx5Tracker>([d] { d->sourceChanged(); }, note);
+  const auto note = [d](const std::string& line) { d->note(line); };
+  // Latin mode types what the keyboard's layout gives.
+  const auto layout = [d] { return d->keyboard_->current()->identifier; };
+  d->ibus_ = std::make_unique<IBusTracker>([d] { d->sourceChanged(); }, note, layout);
+  d->fcitx5_ = std::make_unique<Fcitx5Tracker>(
+      d->sessionBus, [d] { d->sourceChanged(); }, note);
   d->trackers_ = {d->fcitx5_.get(), d->ibus_.get(), d->keyboard_.get()};
+  d->selectedBy_ = d->trackers_.size();
   d->inputSources.setCurrent(d->selected());
+  d->launchWhenSettled();
   d->activation_ = ActiveWindowWatch::open([d] {
     d->recheckFrameworks();
     d->workspaceCenter.post(d->application.didActivateApplicationNotification());
@@ -76,24 +103,57 @@ std::unique_ptr<QtDesktop> QtDesktop::open(std::string& error) {
   return desktop;
 }
 
+void QtDesktop::note(const std::string& line) {
+  log.writeLine(line);
+}
+
+void QtDesktop::launchWhenSettled() {
+  application.holdLaunch(kFirstReadingsMs);
+  for (const SourceTracker* tracker : trackers_) {
+    if (!tracker->settled()) {
+      return;
+    }
+  }
+  application.releaseLaunch();
+}
+
 void QtDesktop::recheckFrameworks() {
   for (SourceTracker* tracker : trackers_) {
     tracker->recheck();
   }
 }
 
-NamedSource QtDesktop::selected() const {
-  for (const SourceTracker* tracker : trackers_) {
-    if (auto source = tracker->current()) {
-      return *source;
+NamedSource QtDesktop::selected() {
+  std::size_t by = 0;
+  std::optional<NamedSource> source;
+  for (; by < trackers_.size(); ++by) {
+    if ((source = trackers_[by]->current())) {
+      break;
     }
   }
-  return {};
+  // The framework that named the source lets go, and one further down the
+  // order would take over: it is held for a while instead.
+  if (!holding_ && selectedBy_ < by && selectedBy_ + 1 < trackers_.size()) {
+    holding_ = true;
+    grace_.start();
+  }
+  if (holding_ && by <= selectedBy_) {
+    holding_ = false;
+    grace_.stop();
+  }
+  if (!holding_) {
+    selectedBy_ = by;
+    selectedSource_ = source.value_or(NamedSource{});
+  }
+  return selectedSource_;
 }
 
 void QtDesktop::sourceChanged() {
   inputSources.setCurrent(selected());
   distributedCenter.post(inputSources.selectedSourceChangedNotification());
+  if (!application.launched()) {
+    launchWhenSettled();
+  }
 }
 
 Platform QtDesktop::platform() {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QTimer>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,13 +17,14 @@
 #include "platform/qt/qt_status_bar.h"
 #include "platform/qt/qt_threads.h"
 #include "platform/qt/qt_windows.h"
+#include "platform/qt/sources/session_bus.h"
+#include "platform/qt/sources/source_tracker.h"
 
 namespace vellicor::qt {
 
 class XkbKeyboard;
 class Fcitx5Tracker;
 class IBusTracker;
-class SourceTracker;
 class ActiveWindowWatch;
 class SelectionWatch;
 
@@ -30,9 +33,16 @@ class SelectionWatch;
 // order of precedence: the input-method framework that owns the keyboard
 // (Fcitx5 while it runs, then IBus while it runs and has an engine) before the
 // keyboard's XKB group, which always names one. A change seen by any of them
-// posts the selected-source notification. Activations of other applications post the
-// workspace one. The log says when there is no system tray to show the status
-// item, and when one arrives, and when no installed font can show Korean.
+// posts the selected-source notification. A framework that lets go of the
+// keyboard (it quits, or restarts) keeps naming its last source for a grace
+// of three seconds: one that comes back within it, naming the same, changes
+// nothing, and only a real switch is announced. The program is launched once
+// each tracker has read its framework once (or found it absent), or after
+// half a second, whichever comes first, so that it starts with what they name
+// without waiting on a framework that does not answer. Activations of other
+// applications post the workspace notification. The log says when there is
+// no system tray to show the status item, and when one arrives, and when no
+// installed font can show Korean.
 class QtDesktop {
  public:
   // Sets up how Qt reaches the display; call before the QApplication exists.
@@ -45,29 +55,39 @@ class QtDesktop {
 
   Platform platform();
 
+  QtLog log;
   QtApplication application;
+  SessionBus sessionBus{[this](const std::string& line) { note(line); }};
   QtThreads threads;
   QueuedNotificationCenter distributedCenter{threads};
   QueuedNotificationCenter workspaceCenter{threads};
   QtInputSources inputSources;
-  QtStatusBar statusBar{application};
+  QtStatusBar statusBar{application, sessionBus};
   QtWindows windows;
   QtFonts fonts;
   QtScreens screens;
-  QtLog log;
   IcuTextServices text;
 
  private:
   QtDesktop();
-  NamedSource selected() const;
+  // A line from a tracker or the session bus, which may carry outside text.
+  void note(const std::string& line);
+  NamedSource selected();
   void recheckFrameworks();
   void sourceChanged();
+  void launchWhenSettled();
   class SystemClock;
   std::unique_ptr<SystemClock> clock_;
   std::unique_ptr<XkbKeyboard> keyboard_;
   std::unique_ptr<IBusTracker> ibus_;
   std::unique_ptr<Fcitx5Tracker> fcitx5_;
   std::vector<SourceTracker*> trackers_;  // by precedence
+  // The tracker that named the source last, by its place in `trackers_`, and
+  // what it named; while `holding_`, that is still the source.
+  std::size_t selectedBy_ = 0;
+  NamedSource selectedSource_;
+  bool holding_ = false;
+  QTimer grace_;
   std::unique_ptr<ActiveWindowWatch> activation_;
   std::unique_ptr<SelectionWatch> trayHost_;
 };

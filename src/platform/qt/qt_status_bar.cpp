@@ -10,6 +10,7 @@
 
 #include "platform/qt/badge_icon.h"
 #include "platform/qt/qt_application.h"
+#include "platform/qt/sources/session_bus.h"
 #include "platform/qt/tray_menu.h"
 
 namespace vellicor::qt {
@@ -85,38 +86,57 @@ std::vector<std::string> QtMenu::titles() const {
 
 class QtStatusItem::Button final : public StatusBarButton {
  public:
-  explicit Button(QSystemTrayIcon* tray) : tray_(tray) {}
   void setTitle(const std::string& title) override {
     title_ = title;
-    if (tray_ == nullptr) {
-      return;
+    show();
+  }
+  void attach(QSystemTrayIcon* tray) {
+    tray_ = tray;
+    if (!title_.empty()) {
+      show();
     }
-    tray_->setIcon(badgeIcon(title));
-    tray_->setToolTip(fromUtf8(title));
-    tray_->show();
   }
   const std::string& title() const { return title_; }
 
  private:
-  QPointer<QSystemTrayIcon> tray_;  // gone once the item is removed
+  void show() {
+    if (tray_ == nullptr) {
+      return;
+    }
+    tray_->setIcon(badgeIcon(title_));
+    tray_->setToolTip(fromUtf8(title_));
+    tray_->show();
+  }
+
+  QPointer<QSystemTrayIcon> tray_;  // none before the item is attached, and once removed
   std::string title_;
 };
 
-QtStatusItem::QtStatusItem()
-    : tray_(makeDeferred<QSystemTrayIcon>()), button_(std::make_shared<Button>(tray_.get())) {
-  QObject::connect(tray_.get(), &QSystemTrayIcon::activated,
-                   [this](QSystemTrayIcon::ActivationReason reason) {
-                     // The context menu already opens on a right click.
-                     if (reason == QSystemTrayIcon::Trigger && tray_->contextMenu() != nullptr) {
-                       tray_->contextMenu()->popup(QCursor::pos());
-                     }
-                   });
-}
+QtStatusItem::QtStatusItem() : button_(std::make_shared<Button>()) {}
 
 QtStatusItem::~QtStatusItem() = default;
 
+void QtStatusItem::attach() {
+  if (removed_ || tray_) {
+    return;
+  }
+  tray_ = makeDeferred<QSystemTrayIcon>();
+  QSystemTrayIcon* tray = tray_.get();
+  // The icon is the connection's context: an activation still queued when
+  // the icon goes is dropped with it.
+  QObject::connect(tray, &QSystemTrayIcon::activated, tray,
+                   [tray](QSystemTrayIcon::ActivationReason reason) {
+                     // The context menu already opens on a right click.
+                     if (reason == QSystemTrayIcon::Trigger && tray->contextMenu() != nullptr) {
+                       tray->contextMenu()->popup(QCursor::pos());
+                     }
+                   });
+  setMenu(menu_);
+  button_->attach(tray);
+}
+
 std::shared_ptr<StatusBarButton> QtStatusItem::button() {
-  return tray_ ? button_ : nullptr;
+  return removed_ ? nullptr : button_;
 }
 
 void QtStatusItem::setMenu(std::shared_ptr<Menu> menu) {
@@ -128,6 +148,7 @@ void QtStatusItem::setMenu(std::shared_ptr<Menu> menu) {
 }
 
 void QtStatusItem::remove() {
+  removed_ = true;
   if (tray_) {
     tray_->hide();
     tray_->setContextMenu(nullptr);
@@ -142,6 +163,11 @@ const std::string& QtStatusItem::title() const {
 std::shared_ptr<StatusItem> QtStatusBar::statusItemWithLength(double) {
   auto item = std::make_shared<QtStatusItem>();
   items_.push_back(item);
+  sessionBus_.whenReady([weak = std::weak_ptr<QtStatusItem>(item)] {
+    if (auto live = weak.lock()) {
+      live->attach();
+    }
+  });
   return item;
 }
 

@@ -12,6 +12,7 @@ class QSystemTrayIcon;
 namespace vellicor::qt {
 
 class QtApplication;
+class SessionBus;
 class TrayMenu;
 
 // Menus are QMenus whose chosen actions reach the delegate through the
@@ -38,8 +39,11 @@ class QtMenu final : public Menu {
 };
 
 // The status item is a tray icon showing the badge; its menu opens on either click.
-// Removing it hides the icon at once; the icon and the menu are freed from the
-// event loop, since the removal may come from the menu's own quit action.
+// Qt may reach the session bus to make a tray icon (for a StatusNotifierItem),
+// so the icon is made once the session bus answers; until then the title and
+// menu wait for it. Removing the item hides the icon at once; the icon and the
+// menu are freed from the event loop, since the removal may come from the
+// menu's own quit action.
 //
 // Checklist: button title, menu and removal are exact. The length is ignored:
 // a tray icon is always square. The icon waits for the first title, and Qt
@@ -52,7 +56,10 @@ class QtStatusItem final : public StatusItem {
   std::shared_ptr<Menu> menu() override { return menu_; }
   void setMenu(std::shared_ptr<Menu> menu) override;
 
+  // Makes the tray icon, with the title and menu set so far.
+  void attach();
   void remove();
+  // Null until attached, and once removed.
   QSystemTrayIcon* tray() const { return tray_.get(); }
   const std::string& title() const;
 
@@ -61,11 +68,13 @@ class QtStatusItem final : public StatusItem {
   DeferredPtr<QSystemTrayIcon> tray_;
   std::shared_ptr<Button> button_;
   std::shared_ptr<Menu> menu_;
+  bool removed_ = false;
 };
 
 class QtStatusBar final : public StatusBar {
  public:
-  explicit QtStatusBar(QtApplication& application) : application_(application) {}
+  QtStatusBar(QtApplication& application, SessionBus& sessionBus)
+      : application_(application), sessionBus_(sessionBus) {}
   std::shared_ptr<StatusItem> statusItemWithLength(double length) override;
   void removeStatusItem(const std::shared_ptr<StatusItem>& item) override;
   std::shared_ptr<Menu> makeMenu() override;
@@ -75,6 +84,7 @@ class QtStatusBar final : public StatusBar {
 
  private:
   QtApplication& application_;
+  SessionBus& sessionBus_;
   std::vector<std::shared_ptr<QtStatusItem>> items_;
 };
 

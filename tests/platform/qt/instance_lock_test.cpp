@@ -1,11 +1,13 @@
 #include "platform/qt/instance_lock.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace vellicor::qt {
@@ -14,6 +16,10 @@ namespace {
 TEST(InstanceLockName, IsOneFileNamePerDisplayWhateverTheScreen) {
   EXPECT_EQ(instanceLockName(":0"), "vellicor-:0.lock");
   EXPECT_EQ(instanceLockName(":0.1"), instanceLockName(":0"));
+  EXPECT_EQ(instanceLockName("unix:0"), instanceLockName(":0"));
+  EXPECT_EQ(instanceLockName("unix:0.0"), instanceLockName(":0"));
+  // Over TCP, "localhost:10" may be a forwarded display, not the local ":10".
+  EXPECT_NE(instanceLockName("localhost:0"), instanceLockName(":0"));
   EXPECT_EQ(instanceLockName("host.example:1.0"), "vellicor-host.example:1.lock");
   EXPECT_NE(instanceLockName(":1"), instanceLockName(":0"));
   // A display given as a socket path stays inside the directory.
@@ -65,11 +71,42 @@ TEST_F(InstanceLockTest, IsRefusedWithTheHoldersPidWhileHeldAndFreeOnceReleased)
   EXPECT_EQ(takeInChild(0), 0);
 }
 
-TEST_F(InstanceLockTest, AMissingRuntimeDirectoryIsAnErrorNotAnotherInstance) {
-  const auto attempt = InstanceLock::take(dir_ + "/gone", ":5");
+// A runtime directory that is missing, another user's or open to others is
+// passed over for the private one under /tmp.
+TEST_F(InstanceLockTest, ARuntimeDirectoryThatIsNotPrivateIsPassedOver) {
+  const std::string display = ":lock-test-" + std::to_string(getpid());
+  const std::string fallback =
+      "/tmp/vellicor-" + std::to_string(getuid()) + "/" + instanceLockName(display);
+  const std::string open = dir_ + "/open";
+  ASSERT_EQ(mkdir(open.c_str(), 0700), 0);
+  ASSERT_EQ(chmod(open.c_str(), 0777), 0);
+  const std::string foreign = dir_ + "/foreign";
+  ASSERT_EQ(mkdir(foreign.c_str(), 0700), 0);
+  const bool root = getuid() == 0;
+  if (root) {
+    ASSERT_EQ(chown(foreign.c_str(), 65534, 65534), 0);
+  }
+  for (const std::string& runtime : {dir_ + "/gone", open, root ? foreign : open}) {
+    auto attempt = InstanceLock::take(runtime, display);
+    ASSERT_TRUE(attempt.lock) << runtime << ": " << attempt.error;
+    EXPECT_TRUE(std::filesystem::exists(fallback)) << runtime;
+    EXPECT_FALSE(std::filesystem::exists(runtime + "/" + instanceLockName(display))) << runtime;
+  }
+  std::filesystem::remove(fallback);
+}
+
+// Someone else's file in the lock's place is not taken for an instance.
+TEST_F(InstanceLockTest, ALockFileThatIsNotTheUsersOwnIsAnErrorNotAnotherInstance) {
+  if (getuid() != 0) {
+    GTEST_SKIP() << "only root can make a file of another user's here";
+  }
+  const std::string path = dir_ + "/" + instanceLockName(":5");
+  ASSERT_TRUE(std::ofstream(path).good());
+  ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
+  const auto attempt = InstanceLock::take(dir_, ":5");
   EXPECT_FALSE(attempt.lock);
   EXPECT_FALSE(attempt.heldElsewhere);
-  EXPECT_NE(attempt.error.find(dir_ + "/gone/vellicor-:5.lock"), std::string::npos)
+  EXPECT_NE(attempt.error.find("not a file of this user's own"), std::string::npos)
       << attempt.error;
 }
 

@@ -6,23 +6,9 @@
 #include <utility>
 
 namespace vellicor::qt {
-namespace {
 
-constexpr int kBlockingTimeoutMs = 500;
-
-}  // namespace
-
-void callAll(QObject* owner, const QDBusConnection& bus, bool blocking,
-             const std::vector<QDBusMessage>& calls,
+void callAll(QObject* owner, const QDBusConnection& bus, const std::vector<QDBusMessage>& calls,
              std::function<void(const std::vector<QDBusMessage>&)> done) {
-  if (blocking) {
-    std::vector<QDBusMessage> replies;
-    for (const QDBusMessage& call : calls) {
-      replies.push_back(bus.call(call, QDBus::Block, kBlockingTimeoutMs));
-    }
-    done(replies);
-    return;
-  }
   struct Pending {
     std::vector<QDBusMessage> replies;
     std::size_t left = 0;

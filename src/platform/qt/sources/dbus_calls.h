@@ -11,11 +11,9 @@ namespace vellicor::qt {
 
 // Sends the calls together on `bus` and runs `done` on the main thread with
 // their replies, in order, once all have answered; nothing runs if `owner` goes
-// first. With `blocking`, for the questions asked while the program starts, the
-// calls wait (half a second at most each) and `done` runs before this returns,
-// so the program starts with what the answers name instead of announcing it.
-void callAll(QObject* owner, const QDBusConnection& bus, bool blocking,
-             const std::vector<QDBusMessage>& calls,
+// first. Nothing waits for the answers: a service that is stopped or hung
+// holds up only what follows from them.
+void callAll(QObject* owner, const QDBusConnection& bus, const std::vector<QDBusMessage>& calls,
              std::function<void(const std::vector<QDBusMessage>&)> done);
 
 }  // namespace vellicor::qt

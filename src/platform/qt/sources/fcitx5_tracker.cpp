@@ -7,6 +7,7 @@
 
 #include "platform/qt/sources/dbus_calls.h"
 #include "platform/qt/sources/dbus_value_reader.h"
+#include "platform/qt/sources/session_bus.h"
 
 namespace vellicor::qt {
 namespace {
@@ -55,11 +56,20 @@ std::vector<Fcitx5InputMethod> inputMethods(const DBusValue& list) {
 
 }  // namespace
 
-Fcitx5Tracker::Fcitx5Tracker(std::function<void()> changed,
+Fcitx5Tracker::Fcitx5Tracker(SessionBus& sessionBus, std::function<void()> changed,
                              std::function<void(const std::string&)> note)
     : changed_(std::move(changed)), note_(std::move(note)) {
+  poll_.setInterval(kPollMs);
+  connect(&poll_, &QTimer::timeout, this, [this] { ask(); });
+  sessionBus.whenReady([this] { start(); });
+}
+
+// Watches Fcitx5 and the StatusNotifierWatcher come and go, then asks once
+// whether each is there now; nothing waits for the answers.
+void Fcitx5Tracker::start() {
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected()) {
+    settle();
     return;
   }
   fcitx5_.setConnection(bus);
@@ -82,14 +92,28 @@ Fcitx5Tracker::Fcitx5Tracker(std::function<void()> changed,
   // told apart by their process.
   bus.connect(QString(), QString(), QStringLiteral("org.kde.StatusNotifierItem"),
               QStringLiteral("NewIcon"), this, SLOT(newIcon(QDBusMessage)));
-  poll_.setInterval(kPollMs);
-  connect(&poll_, &QTimer::timeout, this, [this] { ask(); });
-  QDBusConnectionInterface* names = bus.interface();
-  watcherPresent_ = names->isServiceRegistered(kWatcher);
-  if (names->isServiceRegistered(kFcitx5)) {
-    starting_ = true;
-    appeared();
-    starting_ = false;
+  callAll(this, bus,
+          {busCall(QStringLiteral("NameHasOwner"), kWatcher),
+           busCall(QStringLiteral("NameHasOwner"), kFcitx5)},
+          [this](const std::vector<QDBusMessage>& replies) {
+            const auto has = [](const QDBusMessage& reply) {
+              return isReply(reply) && reply.arguments().front().toBool();
+            };
+            watcherPresent_ = watcherPresent_ || has(replies[0]);
+            // The service watcher may have seen it start in the meantime.
+            if (has(replies[1]) && !running_) {
+              appeared();
+            } else if (!running_) {
+              settle();
+            }
+            updatePolling();
+          });
+}
+
+void Fcitx5Tracker::settle() {
+  if (!settled_) {
+    settled_ = true;
+    changed_();
   }
 }
 
@@ -99,7 +123,7 @@ void Fcitx5Tracker::appeared() {
   running_ = true;
   ++generation_;
   const int started = generation_;
-  callAll(this, QDBusConnection::sessionBus(), starting_,
+  callAll(this, QDBusConnection::sessionBus(),
           {busCall(QStringLiteral("GetConnectionUnixProcessID"), kFcitx5)},
           [this, started](const std::vector<QDBusMessage>& replies) {
             if (started == generation_ && isReply(replies[0])) {
@@ -150,7 +174,7 @@ void Fcitx5Tracker::newIcon(const QDBusMessage& message) {
     return;
   }
   const int started = generation_;
-  callAll(this, QDBusConnection::sessionBus(), starting_,
+  callAll(this, QDBusConnection::sessionBus(),
           {busCall(QStringLiteral("GetConnectionUnixProcessID"), sender)},
           [this, started, sender](const std::vector<QDBusMessage>& replies) {
             if (started != generation_ || !pid_) {
@@ -175,7 +199,7 @@ void Fcitx5Tracker::ask() {
   }
   asking_ = true;
   const int started = generation_;
-  callAll(this, QDBusConnection::sessionBus(), starting_,
+  callAll(this, QDBusConnection::sessionBus(),
           {controllerCall(QStringLiteral("State")),
            controllerCall(QStringLiteral("CurrentInputMethod")),
            controllerCall(QStringLiteral("CurrentInputMethodGroup"))},
@@ -201,7 +225,7 @@ void Fcitx5Tracker::answered(const std::vector<QDBusMessage>& replies) {
   QDBusMessage info = controllerCall(QStringLiteral("InputMethodGroupInfo"));
   info << QString::fromStdString(group);
   const int started = generation_;
-  callAll(this, QDBusConnection::sessionBus(), starting_, {info},
+  callAll(this, QDBusConnection::sessionBus(), {info},
           [this, started, state, method, group](const std::vector<QDBusMessage>& got) {
             if (started != generation_ || failed(got)) {
               return;
@@ -219,7 +243,7 @@ void Fcitx5Tracker::withGroup(int state, const std::string& method) {
     return;
   }
   const int started = generation_;
-  callAll(this, QDBusConnection::sessionBus(), starting_,
+  callAll(this, QDBusConnection::sessionBus(),
           {controllerCall(QStringLiteral("AvailableInputMethods"))},
           [this, started, state, method](const std::vector<QDBusMessage>& got) {
             if (started != generation_ || failed(got)) {
@@ -240,6 +264,7 @@ bool Fcitx5Tracker::failed(const std::vector<QDBusMessage>& replies) {
                             reply.errorMessage().toStdString() + "); the last one stands");
       asking_ = false;
       askAgain_ = false;
+      settle();
       return true;
     }
   }
@@ -248,6 +273,9 @@ bool Fcitx5Tracker::failed(const std::vector<QDBusMessage>& replies) {
 
 void Fcitx5Tracker::named(int state, const std::string& method) {
   asking_ = false;
+  // Fcitx5 answers again: a later failure is worth saying again.
+  noted_.erase("error");
+  settle();
   // Nothing focused (the desktop, a window without input): what the user types
   // next is decided where the focus goes, so the last source stands.
   if (state != kFcitx5NoInputContext || !current_) {

@@ -17,6 +17,8 @@
 
 namespace vellicor::qt {
 
+class SessionBus;
+
 // Fcitx5's current input method, from its controller on the session bus, while
 // Fcitx5 runs. Fcitx5 tells no ordinary client of a switch, so the tracker asks
 // again when something says one may have happened: the NewIcon signal of
@@ -29,17 +31,21 @@ class Fcitx5Tracker final : public QObject, public SourceTracker {
   Q_OBJECT
 
  public:
-  // `note` writes one line to the log.
-  Fcitx5Tracker(std::function<void()> changed, std::function<void(const std::string&)> note);
+  // Starts once the session bus answers. `note` writes one line to the log.
+  Fcitx5Tracker(SessionBus& sessionBus, std::function<void()> changed,
+                std::function<void(const std::string&)> note);
   ~Fcitx5Tracker() override;
 
   std::optional<NamedSource> current() const override { return running_ ? current_ : std::nullopt; }
+  bool settled() const override { return settled_; }
   void recheck() override { ask(); }
 
  private slots:
   void newIcon(const QDBusMessage& message);
 
  private:
+  void start();
+  void settle();
   void appeared();
   void vanished();
   void updatePolling();
@@ -57,7 +63,7 @@ class Fcitx5Tracker final : public QObject, public SourceTracker {
   QTimer poll_;
   bool running_ = false;
   bool watcherPresent_ = false;
-  bool starting_ = false;  // the first questions, asked while the program starts, wait
+  bool settled_ = false;  // Fcitx5 has named its input method once, or is not running
   bool asking_ = false;
   bool askAgain_ = false;
   int generation_ = 0;  // each start of Fcitx5; older answers are dropped

@@ -8,17 +8,23 @@
 #include <optional>
 #include <utility>
 
+#include "platform/qt/sources/bus_probe.h"
+#include "platform/qt/sources/dbus_address.h"
 #include "platform/qt/sources/ibus_address.h"
 
 namespace vellicor::qt {
 namespace {
+
+constexpr int kFirstRetryMs = 250;
+constexpr int kLongestRetryMs = 30000;
+constexpr qint64 kGiveUpMs = 10 * 60 * 1000;
 
 // Read as ibus-daemon reads it, with the same stand-in when the machine has no id.
 std::string machineId() {
   for (const char* path : {"/var/lib/dbus/machine-id", "/etc/machine-id"}) {
     QFile file(QString::fromLatin1(path));
     if (file.open(QIODevice::ReadOnly)) {
-      const QByteArray id = file.readAll().trimmed();
+      const QByteArray id = file.read(256).trimmed();
       if (!id.isEmpty()) {
         return id.toStdString();
       }
@@ -42,12 +48,27 @@ std::optional<QString> addressFilePath() {
          QStringLiteral("/ibus/bus/") + QString::fromStdString(*name);
 }
 
+// The folder a file is in, or the nearest one above it that exists.
+QString nearestFolder(const QString& path) {
+  QString folder = QFileInfo(path).absolutePath();
+  while (!QDir(folder).exists() && folder.count(QLatin1Char('/')) > 1) {
+    folder = folder.section(QLatin1Char('/'), 0, -2);
+  }
+  return folder;
+}
+
 }  // namespace
 
-IBusBus::IBusBus(std::function<void()> connected, std::function<void()> disconnected)
-    : connected_(std::move(connected)), disconnected_(std::move(disconnected)) {
+IBusBus::IBusBus(std::function<void()> connected, std::function<void()> disconnected,
+                 std::function<void()> absent, std::function<void(const std::string&)> note)
+    : connected_(std::move(connected)),
+      disconnected_(std::move(disconnected)),
+      absent_(std::move(absent)),
+      note_(std::move(note)) {
   QObject::connect(&files_, &QFileSystemWatcher::directoryChanged, this, [this] { look(); });
   QObject::connect(&files_, &QFileSystemWatcher::fileChanged, this, [this] { look(); });
+  retry_.setSingleShot(true);
+  QObject::connect(&retry_, &QTimer::timeout, this, [this] { look(); });
 }
 
 IBusBus::~IBusBus() {
@@ -57,12 +78,19 @@ IBusBus::~IBusBus() {
 void IBusBus::busDisconnected() {
   drop();
   disconnected_();
-  // A daemon started again rewrites its address file.
+  // A daemon started again rewrites its address file, or comes back at the
+  // address given.
   look();
 }
 
-// Watches the address file, or the nearest folder above it that exists, and
-// connects when an address there differs from the one in use.
+void IBusBus::watch(const QString& path) {
+  if (!files_.files().contains(path) && !files_.directories().contains(path)) {
+    files_.addPath(path);
+  }
+}
+
+// Reads the address anew, keeps the watches on where it may change, and
+// probes an address that differs from the one in use.
 void IBusBus::look() {
   if (!files_.files().isEmpty()) {
     files_.removePaths(files_.files());
@@ -72,22 +100,74 @@ void IBusBus::look() {
   }
   const QByteArray fromEnvironment = qgetenv("IBUS_ADDRESS");
   std::optional<std::string> address;
+  std::string from = "IBUS_ADDRESS";
   if (!fromEnvironment.isEmpty()) {
     address = fromEnvironment.toStdString();
   } else if (const auto path = addressFilePath()) {
     QFile file(*path);
     if (file.open(QIODevice::ReadOnly)) {
-      address = ibusAddressFromFile(file.readAll().toStdString());
-      files_.addPath(*path);
+      address = ibusAddressFromFile(file.read(64 * 1024).toStdString());
+      watch(*path);
     }
-    QString folder = QFileInfo(*path).absolutePath();
-    while (!QDir(folder).exists() && folder.count(QLatin1Char('/')) > 1) {
-      folder = folder.section(QLatin1Char('/'), 0, -2);
-    }
-    files_.addPath(folder);
+    watch(nearestFolder(*path));
+    from = "the file " + path->toStdString();
   }
-  if (address && *address != address_) {
-    connectTo(*address);
+  if (!address) {
+    absent_();
+    return;
+  }
+  const auto socket = localSocketAddress(*address);
+  if (!socket) {
+    if (*address != refused_) {
+      refused_ = *address;
+      note_("IBus: refused the address " + *address + " from " + from +
+            ": only unix:path= and unix:abstract= addresses are used");
+    }
+    absent_();
+    return;
+  }
+  if (!socket->abstract) {
+    // Seen when a daemon makes its socket there again.
+    watch(nearestFolder(QString::fromStdString(socket->path)));
+  }
+  if (*address == address_ || *address == probing_) {
+    return;
+  }
+  probe(*address);
+}
+
+void IBusBus::probe(const std::string& address) {
+  probing_ = address;
+  probe_ = std::make_unique<BusProbe>(*localSocketAddress(address),
+                                      [this, address](BusProbe::Outcome outcome) {
+                                        probed(address, outcome == BusProbe::Outcome::Answers);
+                                      });
+}
+
+void IBusBus::probed(const std::string& address, bool answers) {
+  probing_.clear();
+  if (answers) {
+    retryMs_ = 0;
+    connectTo(address);
+    if (!name_.isEmpty()) {
+      return;
+    }
+  }
+  absent_();
+  retryLater();
+}
+
+// Only where nothing watched would tell of a new daemon does the retry matter,
+// but it costs nothing between tries, and it stops after ten minutes.
+void IBusBus::retryLater() {
+  if (retryMs_ == 0) {
+    retryMs_ = kFirstRetryMs;
+    failingFor_.start();
+  } else {
+    retryMs_ = std::min(retryMs_ * 2, kLongestRetryMs);
+  }
+  if (failingFor_.elapsed() < kGiveUpMs) {
+    retry_.start(retryMs_);
   }
 }
 
@@ -105,6 +185,7 @@ void IBusBus::connectTo(const std::string& address) {
     return;
   }
   address_ = address;
+  retry_.stop();
   bus.connect(QString(), QStringLiteral("/org/freedesktop/DBus/Local"),
               QStringLiteral("org.freedesktop.DBus.Local"), QStringLiteral("Disconnected"), this,
               SLOT(busDisconnected()));

@@ -56,14 +56,17 @@ ModeReading readProperty(const DBusValue& property) {
   return reading;
 }
 
-// Korean keyboards whose Latin letters are those of the US layout.
-bool typesUSLetters(const IBusEngine& engine) {
+// The US layout, and the Korean keyboards whose Latin letters are its.
+bool typesUSLetters(std::string_view layout, std::string_view variant) {
   static constexpr std::array<std::string_view, 3> kVariants{"", "kr104", "kr106"};
-  if (engine.layout != "kr" && engine.layout != "us") {
+  if (layout == "us") {
+    return variant.empty();
+  }
+  if (layout != "kr") {
     return false;
   }
-  for (const auto variant : kVariants) {
-    if (engine.layoutVariant == variant) {
+  for (const auto known : kVariants) {
+    if (variant == known) {
       return true;
     }
   }
@@ -127,18 +130,28 @@ std::optional<InputMode> modeFromSetting(std::string_view setting) {
   return std::nullopt;
 }
 
-NamedSource engineSource(const IBusEngine& engine, std::optional<InputMode> mode) {
+NamedSource engineSource(const IBusEngine& engine, std::optional<InputMode> mode,
+                         const std::optional<std::string>& keyboardLayout) {
   NamedSource source;
   if (mode == InputMode::Latin && namesByMode(engine)) {
-    if (typesUSLetters(engine)) {
+    // What the keys type is the keyboard's layout; the engine's own stands in
+    // when the keyboard's is not known.
+    std::string layout = engine.layout;
+    std::string variant = engine.layoutVariant;
+    if (keyboardLayout && !keyboardLayout->empty()) {
+      const auto open = keyboardLayout->find('(');
+      layout = keyboardLayout->substr(0, open);
+      variant = open == std::string::npos || keyboardLayout->back() != ')'
+                    ? std::string()
+                    : keyboardLayout->substr(open + 1, keyboardLayout->size() - open - 2);
+    }
+    if (typesUSLetters(layout, variant)) {
       source.localizedName = "English (US)";
-    } else if (engine.layout.empty()) {
+    } else if (layout.empty()) {
       source.localizedName = "English";
     } else {
-      const std::string layout = engine.layoutVariant.empty()
-                                     ? engine.layout
-                                     : engine.layout + "(" + engine.layoutVariant + ")";
-      source.localizedName = "English (" + layout + ")";
+      source.localizedName =
+          "English (" + (variant.empty() ? layout : layout + "(" + variant + ")") + ")";
     }
     source.identifier = engine.name + ":latin";
     return source;

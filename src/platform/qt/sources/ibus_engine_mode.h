@@ -46,8 +46,11 @@ std::optional<InputMode> modeFromSetting(std::string_view setting);
 
 // The source the engine gives. In its own script (or with no mode known) it is
 // the engine: its long name, and its name as identifier. In Latin mode it is
-// named for what the user then types: "English (US)" for the Latin letters of
-// the US-based Korean keyboards, with the identifier "<engine>:latin".
-NamedSource engineSource(const IBusEngine& engine, std::optional<InputMode> mode);
+// named for what the user then types, which the keyboard's layout decides
+// ("de", "kr(kr104)"; the engine's own layout when that is not known):
+// "English (US)" for the US layout and the US-based Korean keyboards, else
+// "English (<layout>)"; the identifier is "<engine>:latin".
+NamedSource engineSource(const IBusEngine& engine, std::optional<InputMode> mode,
+                         const std::optional<std::string>& keyboardLayout = std::nullopt);
 
 }  // namespace vellicor::qt

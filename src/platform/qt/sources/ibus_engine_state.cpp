@@ -35,9 +35,9 @@ bool IBusEngineState::setEngineSender(const std::string& sender) {
   if (!heard) {
     return false;
   }
-  const auto before = current();
+  const auto before = mode_;
   mode_ = heard;
-  return current() != before;
+  return mode_ != before;
 }
 
 bool IBusEngineState::followsModes() const {
@@ -67,16 +67,17 @@ bool IBusEngineState::onProperties(const std::string& sender, const DBusValue& v
     noteOnce("malformed", "IBus: ignored " + reading.problem + " from the engine " + engine_->name);
     return false;
   }
-  const auto before = current();
+  const auto before = mode_;
   mode_ = reading.mode;
-  return current() != before;
+  return mode_ != before;
 }
 
-std::optional<NamedSource> IBusEngineState::current() const {
+std::optional<NamedSource> IBusEngineState::current(
+    const std::optional<std::string>& keyboardLayout) const {
   if (!engine_) {
     return std::nullopt;
   }
-  return engineSource(*engine_, mode_);
+  return engineSource(*engine_, mode_, keyboardLayout);
 }
 
 void IBusEngineState::noteOnce(const std::string& kind, const std::string& text) {

@@ -39,7 +39,10 @@ class IBusEngineState {
   // source it names changed.
   bool onProperties(const std::string& sender, const DBusValue& value, bool list);
 
-  std::optional<NamedSource> current() const;
+  // `keyboardLayout` names what Latin mode types: the layout of the keyboard
+  // group in use, when known.
+  std::optional<NamedSource> current(
+      const std::optional<std::string>& keyboardLayout = std::nullopt) const;
 
  private:
   void noteOnce(const std::string& kind, const std::string& text);

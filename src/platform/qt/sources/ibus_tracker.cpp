@@ -20,15 +20,25 @@ const QString kEngineInterface = QStringLiteral("org.freedesktop.IBus.Engine");
 }  // namespace
 
 IBusTracker::IBusTracker(std::function<void()> changed,
-                         std::function<void(const std::string&)> note)
-    : changed_(std::move(changed)), state_(std::move(note)) {
-  bus_ = std::make_unique<IBusBus>([this] { connected(); }, [this] { disconnected(); });
-  starting_ = true;
+                         std::function<void(const std::string&)> note,
+                         std::function<std::optional<std::string>()> layout)
+    : changed_(std::move(changed)), state_(note), layout_(std::move(layout)) {
+  bus_ = std::make_unique<IBusBus>([this] { connected(); }, [this] { disconnected(); },
+                                   [this] {
+                                     if (!settled_) {
+                                       settled_ = true;
+                                       changed_();
+                                     }
+                                   },
+                                   std::move(note));
   bus_->start();
-  starting_ = false;
 }
 
 IBusTracker::~IBusTracker() = default;
+
+std::optional<NamedSource> IBusTracker::current() const {
+  return state_.current(layout_ ? layout_() : std::nullopt);
+}
 
 void IBusTracker::connected() {
   QDBusConnection bus(bus_->connection());
@@ -61,7 +71,7 @@ void IBusTracker::queryEngine() {
       kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
   get << kInterface << QStringLiteral("GlobalEngine");
   const int asked = ++generation_;
-  callAll(this, QDBusConnection(bus_->connection()), starting_, {get},
+  callAll(this, QDBusConnection(bus_->connection()), {get},
           [this, asked](const std::vector<QDBusMessage>& replies) {
             if (asked == generation_) {
               engineAnswered(replies.front());
@@ -77,6 +87,7 @@ void IBusTracker::engineAnswered(const QDBusMessage& reply) {
     engine = engineFromDescription(readDBusValue(reply.arguments().front()));
   }
   component_.clear();
+  settled_ = true;
   if (!engine || !namesByMode(*engine)) {
     state_.setEngine(engine, std::nullopt);
     changed_();
@@ -109,7 +120,7 @@ void IBusTracker::askEngineOwner() {
   call << component_;
   const int asked = generation_;
   const QString component = component_;
-  callAll(this, QDBusConnection(bus_->connection()), starting_, {call},
+  callAll(this, QDBusConnection(bus_->connection()), {call},
           [this, asked, component](const std::vector<QDBusMessage>& replies) {
             const QDBusMessage& reply = replies.front();
             if (askingOwner_ == component) {

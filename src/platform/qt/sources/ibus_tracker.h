@@ -24,16 +24,20 @@ class IBusBus;
 // and taken only from the connection that serves the global engine: the owner
 // of the engine's component name. When GlobalEngine cannot be read (Fcitx5's
 // IBus frontend answers on IBus's address, or no engine was chosen yet) IBus
-// names no source.
+// names no source. Latin mode is named for the keyboard layout in use, which
+// `layout` tells.
 class IBusTracker final : public QObject, public SourceTracker {
   Q_OBJECT
 
  public:
-  // `note` writes one line to the log.
-  IBusTracker(std::function<void()> changed, std::function<void(const std::string&)> note);
+  // `note` writes one line to the log; `layout` is the XKB layout and variant
+  // of the keyboard group in use ("de", "kr(kr104)"), when known.
+  IBusTracker(std::function<void()> changed, std::function<void(const std::string&)> note,
+              std::function<std::optional<std::string>()> layout);
   ~IBusTracker() override;
 
-  std::optional<NamedSource> current() const override { return state_.current(); }
+  std::optional<NamedSource> current() const override;
+  bool settled() const override { return settled_; }
 
  private slots:
   void globalEngineChanged(const QString& name);
@@ -53,8 +57,9 @@ class IBusTracker final : public QObject, public SourceTracker {
   QString component_;    // the bus name of the global engine's component, if it has modes
   QString askingOwner_;  // the component whose owner is being asked for
   std::map<QString, QString> components_;  // engine -> component, as read
-  int generation_ = 0;     // each new engine or connection; older answers are dropped
-  bool starting_ = false;  // the first questions, asked while the program starts, wait
+  std::function<std::optional<std::string>()> layout_;
+  int generation_ = 0;    // each new engine or connection; older answers are dropped
+  bool settled_ = false;  // a first reading is in, or there is no bus to read
   std::unique_ptr<IBusBus> bus_;
 };
 

@@ -25,6 +25,9 @@ class SourceTracker {
   // The source while this tracker's framework owns the keyboard; none while it
   // does not (not running, no engine chosen yet).
   virtual std::optional<NamedSource> current() const = 0;
+  // Whether the tracker has read its framework once, or found it absent: the
+  // program starts with what the first readings name.
+  virtual bool settled() const { return true; }
   // Something that may go with a switch happened elsewhere (a keymap change,
   // another window activated): a tracker that cannot hear its framework's
   // switches looks again.

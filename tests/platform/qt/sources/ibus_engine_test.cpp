@@ -118,6 +118,24 @@ TEST(IBusEngineMode, AnEngineIsNamedByItsModeOnlyWhenItHasModes) {
   EXPECT_EQ(modeFromSetting(""), std::nullopt);
 }
 
+// With IBus set to keep the system's layout, Latin mode types what the
+// keyboard's layout gives, whatever the engine's own layout says.
+TEST(IBusEngineMode, LatinModeIsNamedForTheKeyboardsLayoutWhenKnown) {
+  const auto latin = [](const std::string& layout) {
+    return engineSource(kHangul, InputMode::Latin, layout).localizedName;
+  };
+  EXPECT_EQ(latin("de"), "English (de)");
+  EXPECT_EQ(latin("de(nodeadkeys)"), "English (de(nodeadkeys))");
+  EXPECT_EQ(latin("us"), "English (US)");
+  EXPECT_EQ(latin("kr(kr104)"), "English (US)");
+  EXPECT_EQ(latin("us(dvorak)"), "English (us(dvorak))");
+  // A layout not read yet leaves the engine's.
+  EXPECT_EQ(latin(""), "English (US)");
+  EXPECT_EQ(engineSource(kHangul, InputMode::Latin, "de").identifier, "hangul:latin");
+  // The engine's own script does not depend on the keyboard.
+  EXPECT_EQ(engineSource(kHangul, InputMode::Native, "de").localizedName, "Hangul");
+}
+
 TEST(IBusEngineMode, TheEngineComesFromItsDescription) {
   std::vector<DBusValue> fields;
   for (const char* f : {"hangul", "Hangul", "Korean Input Method", "ko", "GPL", "Peng Huang",
