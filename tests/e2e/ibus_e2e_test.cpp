@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 
+#include "ibus_client.h"
 #include "launched_session.h"
 
 namespace vellicor::e2e {
@@ -43,51 +44,6 @@ std::unique_ptr<Child> startIBus(std::string& why) {
 bool selectEngine(const std::string& engine) {
   return Child({"ibus", "engine", engine}).wait(10) == 0;
 }
-
-// A client of IBus's bus of its own, as a panel or another program is.
-class IBusClient {
- public:
-  IBusClient() {
-    std::string address = commandOutput("ibus address");
-    while (!address.empty() && address.back() == '\n') {
-      address.pop_back();
-    }
-    bus_ = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(
-        QString::fromStdString(address), QStringLiteral("test-ibus-%1").arg(++count_)));
-  }
-  ~IBusClient() { QDBusConnection::disconnectFromBus(bus_->name()); }
-  IBusClient(const IBusClient&) = delete;
-  IBusClient& operator=(const IBusClient&) = delete;
-
-  bool connected() const { return bus_->isConnected(); }
-
-  // Asks the Hangul engine for a mode as a panel's 한/EN button does: 1 Hangul, 0 Latin.
-  void activateInputMode(unsigned state) {
-    for (int engine = 1; engine <= 4; ++engine) {
-      QDBusMessage call = QDBusMessage::createMethodCall(
-          QStringLiteral("org.freedesktop.IBus.Hangul"),
-          QStringLiteral("/org/freedesktop/IBus/Engine/%1").arg(engine),
-          QStringLiteral("org.freedesktop.IBus.Engine"), QStringLiteral("PropertyActivate"));
-      call << QStringLiteral("InputMode") << state;
-      // Engines do not answer this call.
-      call.setAutoStartService(false);
-      bus_->send(call);
-    }
-  }
-
-  // An UpdateProperty signal from this connection, whatever `property` holds.
-  void sendUpdateProperty(const QVariant& property) {
-    QDBusMessage signal = QDBusMessage::createSignal(
-        QStringLiteral("/org/freedesktop/IBus/Engine/1"),
-        QStringLiteral("org.freedesktop.IBus.Engine"), QStringLiteral("UpdateProperty"));
-    signal << QVariant::fromValue(QDBusVariant(property));
-    bus_->send(signal);
-  }
-
- private:
-  static inline int count_ = 0;
-  std::unique_ptr<QDBusConnection> bus_;
-};
 
 class IBusSession : public LaunchedSession {
  protected:

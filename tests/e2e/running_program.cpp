@@ -68,10 +68,31 @@ void ensureTrayHost(XTestClient& x) {
   trayer.detach();
 }
 
-RunningProgram::RunningProgram(const std::string& label)
+std::vector<std::string> programCommand(const std::vector<std::string>& environment,
+                                        const std::vector<std::string>& arguments) {
+  std::vector<std::string> argv;
+  if (!environment.empty()) {
+    argv.push_back("env");
+    for (const std::string& setting : environment) {
+      if (setting.rfind('-', 0) == 0) {
+        argv.push_back("-u");
+        argv.push_back(setting.substr(1));
+      } else {
+        argv.push_back(setting);
+      }
+    }
+  }
+  argv.push_back(programPath());
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  return argv;
+}
+
+RunningProgram::RunningProgram(const std::string& label,
+                               const std::vector<std::string>& environment,
+                               const std::vector<std::string>& arguments)
     : logPath_("/tmp/vellicor-" + label + "-" + std::to_string(getpid()) + "-" +
                std::to_string(++started_) + ".err"),
-      child_(std::make_unique<Child>(std::vector<std::string>{programPath()}, logPath_)) {}
+      child_(std::make_unique<Child>(programCommand(environment, arguments), logPath_)) {}
 
 std::vector<std::string> RunningProgram::logLines() const {
   std::vector<std::string> lines;

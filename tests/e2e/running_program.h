@@ -12,6 +12,10 @@ namespace vellicor::e2e {
 
 // The vellicor executable under test: VELLICOR_BINARY, else vellicor on PATH.
 std::string programPath();
+// The command that starts it with `environment` changed (see RunningProgram)
+// and `arguments`.
+std::vector<std::string> programCommand(const std::vector<std::string>& environment,
+                                        const std::vector<std::string>& arguments = {});
 
 // Polls `done` every 10 ms for up to `seconds`.
 bool eventually(const std::function<bool()>& done, double seconds = 5.0);
@@ -36,7 +40,11 @@ void ensureTrayHost(XTestClient& x);
 // own; killed when this goes, if it is still running.
 class RunningProgram {
  public:
-  explicit RunningProgram(const std::string& label);
+  // `environment` adds NAME=VALUE settings (or, as "-NAME", takes one away);
+  // `arguments` follow the program's name.
+  explicit RunningProgram(const std::string& label,
+                          const std::vector<std::string>& environment = {},
+                          const std::vector<std::string>& arguments = {});
 
   pid_t pid() const { return child_->pid(); }
   std::optional<int> wait(double seconds) { return child_->wait(seconds); }

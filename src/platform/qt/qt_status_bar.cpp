@@ -163,7 +163,7 @@ const std::string& QtStatusItem::title() const {
 std::shared_ptr<StatusItem> QtStatusBar::statusItemWithLength(double) {
   auto item = std::make_shared<QtStatusItem>();
   items_.push_back(item);
-  sessionBus_.whenReady([weak = std::weak_ptr<QtStatusItem>(item)] {
+  sessionBus_.whenSettled([weak = std::weak_ptr<QtStatusItem>(item)] {
     if (auto live = weak.lock()) {
       live->attach();
     }

@@ -40,8 +40,8 @@ class QtMenu final : public Menu {
 
 // The status item is a tray icon showing the badge; its menu opens on either click.
 // Qt may reach the session bus to make a tray icon (for a StatusNotifierItem),
-// so the icon is made once the session bus answers; until then the title and
-// menu wait for it. Removing the item hides the icon at once; the icon and the
+// so the icon is made once it can do so without waiting; until then the
+// title and menu wait for it. Removing the item hides the icon at once; the icon and the
 // menu are freed from the event loop, since the removal may come from the
 // menu's own quit action.
 //

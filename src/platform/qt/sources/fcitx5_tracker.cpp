@@ -61,17 +61,20 @@ Fcitx5Tracker::Fcitx5Tracker(SessionBus& sessionBus, std::function<void()> chang
     : changed_(std::move(changed)), note_(std::move(note)) {
   poll_.setInterval(kPollMs);
   connect(&poll_, &QTimer::timeout, this, [this] { ask(); });
-  sessionBus.whenReady([this] { start(); });
+  sessionBus.whenAnswers([this] { start(QDBusConnection(SessionBus::connectionName())); });
+  // Without a session bus there is no Fcitx5 to wait for.
+  sessionBus.whenSettled([this] {
+    if (!started_) {
+      settle();
+    }
+  });
 }
 
 // Watches Fcitx5 and the StatusNotifierWatcher come and go, then asks once
 // whether each is there now; nothing waits for the answers.
-void Fcitx5Tracker::start() {
-  QDBusConnection bus = QDBusConnection::sessionBus();
-  if (!bus.isConnected()) {
-    settle();
-    return;
-  }
+void Fcitx5Tracker::start(QDBusConnection bus) {
+  started_ = true;
+  bus_ = bus;
   fcitx5_.setConnection(bus);
   fcitx5_.addWatchedService(kFcitx5);
   watcher_.setConnection(bus);
@@ -123,8 +126,7 @@ void Fcitx5Tracker::appeared() {
   running_ = true;
   ++generation_;
   const int started = generation_;
-  callAll(this, QDBusConnection::sessionBus(),
-          {busCall(QStringLiteral("GetConnectionUnixProcessID"), kFcitx5)},
+  callAll(this, *bus_, {busCall(QStringLiteral("GetConnectionUnixProcessID"), kFcitx5)},
           [this, started](const std::vector<QDBusMessage>& replies) {
             if (started == generation_ && isReply(replies[0])) {
               pid_ = replies[0].arguments().front().toUInt();
@@ -174,8 +176,7 @@ void Fcitx5Tracker::newIcon(const QDBusMessage& message) {
     return;
   }
   const int started = generation_;
-  callAll(this, QDBusConnection::sessionBus(),
-          {busCall(QStringLiteral("GetConnectionUnixProcessID"), sender)},
+  callAll(this, *bus_, {busCall(QStringLiteral("GetConnectionUnixProcessID"), sender)},
           [this, started, sender](const std::vector<QDBusMessage>& replies) {
             if (started != generation_ || !pid_) {
               return;
@@ -199,7 +200,7 @@ void Fcitx5Tracker::ask() {
   }
   asking_ = true;
   const int started = generation_;
-  callAll(this, QDBusConnection::sessionBus(),
+  callAll(this, *bus_,
           {controllerCall(QStringLiteral("State")),
            controllerCall(QStringLiteral("CurrentInputMethod")),
            controllerCall(QStringLiteral("CurrentInputMethodGroup"))},
@@ -225,7 +226,7 @@ void Fcitx5Tracker::answered(const std::vector<QDBusMessage>& replies) {
   QDBusMessage info = controllerCall(QStringLiteral("InputMethodGroupInfo"));
   info << QString::fromStdString(group);
   const int started = generation_;
-  callAll(this, QDBusConnection::sessionBus(), {info},
+  callAll(this, *bus_, {info},
           [this, started, state, method, group](const std::vector<QDBusMessage>& got) {
             if (started != generation_ || failed(got)) {
               return;
@@ -243,8 +244,7 @@ void Fcitx5Tracker::withGroup(int state, const std::string& method) {
     return;
   }
   const int started = generation_;
-  callAll(this, QDBusConnection::sessionBus(),
-          {controllerCall(QStringLiteral("AvailableInputMethods"))},
+  callAll(this, *bus_, {controllerCall(QStringLiteral("AvailableInputMethods"))},
           [this, started, state, method](const std::vector<QDBusMessage>& got) {
             if (started != generation_ || failed(got)) {
               return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusServiceWatcher>
 #include <QObject>
@@ -31,7 +32,8 @@ class Fcitx5Tracker final : public QObject, public SourceTracker {
   Q_OBJECT
 
  public:
-  // Starts once the session bus answers. `note` writes one line to the log.
+  // Starts once the session bus answers, on the program's own connection to
+  // it. `note` writes one line to the log.
   Fcitx5Tracker(SessionBus& sessionBus, std::function<void()> changed,
                 std::function<void(const std::string&)> note);
   ~Fcitx5Tracker() override;
@@ -44,7 +46,7 @@ class Fcitx5Tracker final : public QObject, public SourceTracker {
   void newIcon(const QDBusMessage& message);
 
  private:
-  void start();
+  void start(QDBusConnection bus);
   void settle();
   void appeared();
   void vanished();
@@ -58,11 +60,13 @@ class Fcitx5Tracker final : public QObject, public SourceTracker {
 
   std::function<void()> changed_;
   std::function<void(const std::string&)> note_;
+  std::optional<QDBusConnection> bus_;
   QDBusServiceWatcher fcitx5_;
   QDBusServiceWatcher watcher_;
   QTimer poll_;
   bool running_ = false;
   bool watcherPresent_ = false;
+  bool started_ = false;
   bool settled_ = false;  // Fcitx5 has named its input method once, or is not running
   bool asking_ = false;
   bool askAgain_ = false;

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <QByteArray>
+#include <QDBusConnection>
 #include <optional>
 #include <utility>
 
@@ -13,8 +14,10 @@ namespace vellicor::qt {
 namespace {
 
 constexpr char kVariable[] = "DBUS_SESSION_BUS_ADDRESS";
-// After this long without an answer the log says what waits for the bus.
-constexpr int kSlowMs = 2000;
+constexpr char kNoBus[] = "disabled:";
+const QString kConnection = QStringLiteral("vellicor-session");
+// How long Qt's own uses of the bus wait for it to answer.
+constexpr int kPatienceMs = 1000;
 
 std::optional<UnixSocketAddress> runtimeBus() {
   const QByteArray dir = qgetenv("XDG_RUNTIME_DIR");
@@ -34,54 +37,98 @@ std::optional<UnixSocketAddress> runtimeBus() {
 SessionBus::SessionBus(std::function<void(const std::string&)> note) : note_(std::move(note)) {
   const QByteArray given = qgetenv(kVariable);
   std::optional<UnixSocketAddress> socket = localSocketAddress(given.toStdString());
-  if (!socket) {
+  if (socket) {
+    address_ = given.toStdString();
+  } else {
     if (!given.isEmpty()) {
-      note_("session bus: ignored the address in DBUS_SESSION_BUS_ADDRESS (" + given.toStdString() +
-            "): only unix:path= and unix:abstract= addresses are used");
+      note_(
+          "session bus: refused the address " + given.toStdString() +
+          " from DBUS_SESSION_BUS_ADDRESS: only unix:path= and unix:abstract= addresses are used");
     }
     socket = runtimeBus();
-    // What libdbus connects to is what was probed, or nothing: "disabled:" is
-    // no transport libdbus knows, so it fails at once instead of starting a
-    // bus of its own.
     if (socket) {
-      qputenv(kVariable, QByteArray("unix:path=") + QByteArray::fromStdString(socket->path));
-    } else {
-      qputenv(kVariable, "disabled:");
+      address_ = "unix:path=" + socket->path;
     }
   }
+  qputenv(kVariable, kNoBus);
   if (!socket) {
-    ready_ = true;
+    settle();
     return;
   }
-  slow_.setSingleShot(true);
-  slow_.setInterval(kSlowMs);
-  QObject::connect(&slow_, &QTimer::timeout, [this] {
-    saidSlow_ = true;
-    note_("the session bus does not answer: the tray icon and Fcitx5 wait for it");
+  patience_.setSingleShot(true);
+  patience_.setInterval(kPatienceMs);
+  QObject::connect(&patience_, &QTimer::timeout, [this] {
+    gaveUp_ = true;
+    note_(
+        "the session bus does not answer: Vellicor goes on without it, and follows Fcitx5 "
+        "once it answers");
+    settle();
   });
-  slow_.start();
-  probe_ = std::make_unique<BusProbe>(*socket, [this](BusProbe::Outcome) { becomeReady(); });
+  patience_.start();
+  probe_ = std::make_unique<BusProbe>(*socket, [this](BusProbe::Outcome outcome) {
+    probed(outcome == BusProbe::Outcome::Answers);
+  });
 }
 
-SessionBus::~SessionBus() = default;
+SessionBus::~SessionBus() {
+  if (answered_) {
+    QDBusConnection::disconnectFromBus(kConnection);
+  }
+}
 
-void SessionBus::whenReady(std::function<void()> use) {
-  if (ready_) {
+void SessionBus::whenSettled(std::function<void()> use) {
+  if (settled_) {
     use();
   } else {
-    waiting_.push_back(std::move(use));
+    settling_.push_back(std::move(use));
   }
 }
 
-void SessionBus::becomeReady() {
-  slow_.stop();
-  ready_ = true;
-  if (saidSlow_) {
+void SessionBus::whenAnswers(std::function<void()> use) {
+  if (answered_) {
+    use();
+  } else {
+    answering_.push_back(std::move(use));
+  }
+}
+
+QString SessionBus::connectionName() {
+  return kConnection;
+}
+
+void SessionBus::probed(bool answers) {
+  patience_.stop();
+  if (answers && !gaveUp_) {
+    // Qt's own uses may have the bus now: they will not wait on it.
+    qputenv(kVariable, QByteArray::fromStdString(address_));
+  } else if (answers) {
     note_("the session bus answers now");
   }
-  auto waiting = std::move(waiting_);
-  waiting_.clear();
-  for (auto& use : waiting) {
+  if (answers) {
+    answered_ =
+        QDBusConnection::connectToBus(QString::fromStdString(address_), kConnection).isConnected();
+    if (!answered_) {
+      QDBusConnection::disconnectFromBus(kConnection);
+    }
+  }
+  auto answering = std::move(answering_);
+  answering_.clear();
+  if (answered_) {
+    for (auto& use : answering) {
+      use();
+    }
+  }
+  settle();
+}
+
+void SessionBus::settle() {
+  if (settled_) {
+    return;
+  }
+  settled_ = true;
+  auto settling = std::move(settling_);
+  settling_.clear();
+  for (auto& use : settling) {
     use();
   }
 }
