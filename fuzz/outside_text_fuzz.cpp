@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/outside_text.h"
+#include "platform/common/outside_text.h"
 #include "platform/common/utf8.h"
 
 namespace {

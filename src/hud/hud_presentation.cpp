@@ -1,6 +1,6 @@
-#include "app/outside_text.h"
 #include "hud/hud_manager.h"
 #include "hud/hud_style.h"
+#include "platform/common/outside_text.h"
 #include "platform/fonts.h"
 #include "platform/screens.h"
 #include "platform/threads.h"

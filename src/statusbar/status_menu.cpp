@@ -2,8 +2,8 @@
 #include <string>
 
 #include "app/app_delegate.h"
-#include "app/outside_text.h"
 #include "platform/application.h"
+#include "platform/common/outside_text.h"
 #include "platform/status_bar.h"
 #include "platform/threads.h"
 

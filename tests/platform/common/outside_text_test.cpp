@@ -1,4 +1,4 @@
-#include "app/outside_text.h"
+#include "platform/common/outside_text.h"
 
 #include <gtest/gtest.h>
 
