@@ -84,6 +84,7 @@ TEST_F(Switching, ControlCharactersInNamesAreEscapedInTheLogAndShownOnOneLine) {
        "Esc\x1b[2J\x1b]0;title\x07Seq"},
       {"Tab\tbed", "Tab\\tbed", "Tab bed"},
       {"Next\xC2\x85Line", "Next\\u0085Line", "Next Line"},
+      {"Back\\nslash", "Back\\\\nslash", "Back\\nslash"},
   };
   unsigned group = 0;
   for (const auto& c : cases) {

@@ -85,18 +85,18 @@ TEST_F(InputSourceChange, NamesAreLoggedVerbatim) {
 }
 
 TEST_F(InputSourceChange, ControlsInANameAreEscapedInTheLogAndItsBreaksShownAsSpaces) {
-  const std::string name = "Line\nBreak\x1b[2J\tTab\xC2\x85Next";
+  const std::string name = "Line\nBreak\x1b[2J\tTab\xC2\x85Next\\n";
   w.switchTo(namedSource(name, "x"));
   // The stored name is the name as it came; only what is written changes.
   EXPECT_EQ(w.delegate->currentName(), name);
-  EXPECT_EQ(changes(), std::vector<std::string>{
-                           "입력 언어 변경: 2-Set Korean → Line\\nBreak\\x1b[2J\\tTab\\u0085Next"});
-  EXPECT_EQ(w.menuLine(), "현재 언어: Line Break\x1b[2J Tab Next");
-  EXPECT_EQ(sim::findLabel(*w.hudWindow())->stringValue, "Line Break\x1b[2J Tab Next");
+  const std::string logged = "Line\\nBreak\\x1b[2J\\tTab\\u0085Next\\\\n";
+  EXPECT_EQ(changes(), std::vector<std::string>{"입력 언어 변경: 2-Set Korean → " + logged});
+  EXPECT_EQ(w.menuLine(), "현재 언어: Line Break\x1b[2J Tab Next\\n");
+  EXPECT_EQ(sim::findLabel(*w.hudWindow())->stringValue, "Line Break\x1b[2J Tab Next\\n");
   EXPECT_EQ(w.badge(), "L");
   // The next change names it in the log the same way.
   w.switchTo(namedSource("ABC", "a"));
-  EXPECT_EQ(changes().back(), "입력 언어 변경: Line\\nBreak\\x1b[2J\\tTab\\u0085Next → ABC");
+  EXPECT_EQ(changes().back(), "입력 언어 변경: " + logged + " → ABC");
 }
 
 TEST_F(InputSourceChange, HardNamesFlowThroughBadgeMenuAndHUD) {

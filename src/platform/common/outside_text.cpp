@@ -27,7 +27,9 @@ std::string escapedControls(std::string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     const auto byte = static_cast<unsigned char>(text[i]);
     char escape[8] = {};
-    if (byte == '\n') {
+    if (byte == '\\') {
+      out += "\\\\";
+    } else if (byte == '\n') {
       out += "\\n";
     } else if (byte == '\r') {
       out += "\\r";

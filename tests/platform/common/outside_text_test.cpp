@@ -15,13 +15,21 @@ TEST(OutsideText, EveryControlIsEscapedForTheLogAndNothingElse) {
   EXPECT_EQ(escapedControls("Next\xC2\x85Line\xC2\x9B"
                             "31m"),
             "Next\\u0085Line\\u009b31m");
-  // Everything else stands: percent signs, backslashes, Latin-1 letters after
-  // the C1 range, Hangul, bidi controls, line separators.
+  // Everything else stands: percent signs, Latin-1 letters after the C1 range,
+  // Hangul, bidi controls, line separators.
   const std::string kept =
-      "%n%s\\x1b \xC2\xA0\xC3\xA9 한국어 \xE2\x80\xAE"
+      "%n%s \xC2\xA0\xC3\xA9 한국어 \xE2\x80\xAE"
       "Dvorak\xE2\x80\xAC \xE2\x80\xA8";
   EXPECT_EQ(escapedControls(kept), kept);
   EXPECT_EQ(escapedControls(""), "");
+}
+
+TEST(OutsideText, ABackslashIsDoubledSoNoEscapeCanBeForged) {
+  // A name that spells an escape logs apart from the control it spells.
+  EXPECT_EQ(escapedControls("a\\nb"), "a\\\\nb");
+  EXPECT_EQ(escapedControls("a\nb"), "a\\nb");
+  EXPECT_EQ(escapedControls("\\x1b \\u0085 \\"), "\\\\x1b \\\\u0085 \\\\");
+  EXPECT_EQ(escapedControls("\\\n"), "\\\\\\n");
 }
 
 TEST(OutsideText, LineBreaksAndTabsBecomeOneSpaceEach) {
