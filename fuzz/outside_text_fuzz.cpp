@@ -1,6 +1,7 @@
 // Any bytes through the log escaping and the one-line form: nothing that
-// breaks a line or drives a terminal is left, the escaped text reads back to
-// exactly what was escaped, and well-formed text stays well-formed.
+// breaks a line, drives a terminal or reorders a line is left in the log, the
+// escaped text reads back to exactly what was escaped, and well-formed text
+// stays well-formed.
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
@@ -17,6 +18,20 @@ bool hasC1(std::string_view s) {
     const auto lead = static_cast<unsigned char>(s[i]);
     const auto next = static_cast<unsigned char>(s[i + 1]);
     if (lead == 0xC2 && next >= 0x80 && next <= 0x9F) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// U+061C, U+200E, U+200F, U+202A..U+202E and U+2066..U+2069 in UTF-8.
+bool hasBidiControl(std::string_view s) {
+  constexpr std::string_view kBidiControls[] = {"\xD8\x9C",     "\xE2\x80\x8E", "\xE2\x80\x8F",
+                                                "\xE2\x80\xAA", "\xE2\x80\xAB", "\xE2\x80\xAC",
+                                                "\xE2\x80\xAD", "\xE2\x80\xAE", "\xE2\x81\xA6",
+                                                "\xE2\x81\xA7", "\xE2\x81\xA8", "\xE2\x81\xA9"};
+  for (const std::string_view control : kBidiControls) {
+    if (s.find(control) != std::string_view::npos) {
       return true;
     }
   }
@@ -96,7 +111,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
       }
     }
-    if (hasC1(logged) || (wellFormed && !vellicor::isWellFormedUtf8(logged))) {
+    if (hasC1(logged) || hasBidiControl(logged) ||
+        (wellFormed && !vellicor::isWellFormedUtf8(logged))) {
       std::abort();
     }
     // Every backslash starts an escape, and the escapes undo to the input: no

@@ -85,6 +85,11 @@ TEST_F(Switching, ControlCharactersInNamesAreEscapedInTheLogAndShownOnOneLine) {
       {"Tab\tbed", "Tab\\tbed", "Tab bed"},
       {"Next\xC2\x85Line", "Next\\u0085Line", "Next Line"},
       {"Back\\nslash", "Back\\\\nslash", "Back\\nslash"},
+      {"\xE2\x80\xAE"
+       "Dvorak\xE2\x80\xAC",
+       "\\u202eDvorak\\u202c",
+       "\xE2\x80\xAE"
+       "Dvorak\xE2\x80\xAC"},
   };
   unsigned group = 0;
   for (const auto& c : cases) {
@@ -98,8 +103,10 @@ TEST_F(Switching, ControlCharactersInNamesAreEscapedInTheLogAndShownOnOneLine) {
     EXPECT_TRUE(eventually([&] { return screen.hudText() == c.shown; }))
         << "the HUD shows \"" << screen.hudText() << "\"";
   }
-  // No raw control character and no C1 control anywhere in what the program wrote.
+  // No raw control character, no C1 control and no override anywhere in what
+  // the program wrote.
   const std::string log = program.log();
+  EXPECT_EQ(log.find("\xE2\x80\xAE"), std::string::npos);
   for (std::size_t i = 0; i < log.size(); ++i) {
     const auto byte = static_cast<unsigned char>(log[i]);
     EXPECT_FALSE(byte < 0x20 && byte != '\n') << "raw control byte " << int(byte) << " at " << i;

@@ -123,9 +123,18 @@ TEST_F(InputSourceChange, HardNamesFlowThroughBadgeMenuAndHUD) {
       {std::string("D\0vorak", 7), "D"},
       {"%n%s%@", "%"},
   };
-  // As the log writes each name: the NUL is the one control among them.
-  const auto logged = [](const std::string& name) {
-    return name == std::string("D\0vorak", 7) ? std::string("D\\x00vorak") : name;
+  // As the log writes each name: the NUL and the two bidi controls are the
+  // controls among them.
+  const auto logged = [](const std::string& name) -> std::string {
+    if (name == std::string("D\0vorak", 7)) {
+      return "D\\x00vorak";
+    }
+    if (name ==
+        "\xE2\x80\xAE"
+        "Dvorak\xE2\x80\xAC") {
+      return "\\u202eDvorak\\u202c";
+    }
+    return name;
   };
   for (const auto& hard : names) {
     const std::string before = w.delegate->currentName();

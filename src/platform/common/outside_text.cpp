@@ -1,6 +1,7 @@
 #include "platform/common/outside_text.h"
 
 #include <cstdio>
+#include <optional>
 
 namespace vellicor {
 namespace {
@@ -13,10 +14,45 @@ constexpr unsigned char kNextLine = 0x85;
 constexpr std::string_view kLineSeparator = "\xE2\x80\xA8";
 constexpr std::string_view kParagraphSeparator = "\xE2\x80\xA9";
 
-bool isC1At(std::string_view text, std::size_t i) {
-  return static_cast<unsigned char>(text[i]) == kLatin1Lead && i + 1 < text.size() &&
-         static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
-         static_cast<unsigned char>(text[i + 1]) <= 0x9F;
+struct Character {
+  char32_t codePoint;
+  std::size_t length;
+};
+
+// The C1 control (U+0080..U+009F) or the character of U+061C or
+// U+2000..U+207F whose UTF-8 form starts at `i`, if one does: the characters
+// outside ASCII that these functions treat apart are among them. Only
+// well-formed shortest forms match, so a match is exactly one code point and
+// ends before the next one starts.
+std::optional<Character> characterAt(std::string_view text, std::size_t i) {
+  const auto byte = [&](std::size_t k) -> unsigned {
+    return k < text.size() ? static_cast<unsigned char>(text[k]) : 0;
+  };
+  const unsigned lead = byte(i);
+  const unsigned second = byte(i + 1);
+  const unsigned third = byte(i + 2);
+  if (lead == kLatin1Lead && second >= 0x80 && second <= 0x9F) {
+    return Character{second, 2};
+  }
+  if (lead == 0xD8 && second == 0x9C) {
+    return Character{0x061C, 2};
+  }
+  if (lead == 0xE2 && (second == 0x80 || second == 0x81) && third >= 0x80 && third <= 0xBF) {
+    return Character{0x2000 + ((second & 0x3F) << 6) + (third & 0x3F), 3};
+  }
+  return std::nullopt;
+}
+
+bool isC1Control(char32_t c) {
+  return c >= 0x80 && c <= 0x9F;
+}
+
+// The characters that set the direction of the text around them: the Arabic
+// letter mark, the left-to-right and right-to-left marks, the embeddings and
+// overrides with their pop, and the isolates with theirs.
+bool isBidiControl(char32_t c) {
+  return c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) ||
+         (c >= 0x2066 && c <= 0x2069);
 }
 
 }  // namespace
@@ -38,10 +74,11 @@ std::string escapedControls(std::string_view text) {
     } else if (byte < 0x20 || byte == 0x7F) {
       std::snprintf(escape, sizeof escape, "\\x%02x", byte);
       out += escape;
-    } else if (isC1At(text, i)) {
-      std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned char>(text[i + 1]));
+    } else if (const auto wide = characterAt(text, i);
+               wide && (isC1Control(wide->codePoint) || isBidiControl(wide->codePoint))) {
+      std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(wide->codePoint));
       out += escape;
-      ++i;
+      i += wide->length - 1;
     } else {
       out += text[i];
     }

@@ -5,14 +5,18 @@
 
 namespace vellicor {
 
-// Names come from outside the program (a keymap, an input method) and may hold
-// any character. These make well-formed UTF-8 safe for where it is shown.
+// Names and messages come from outside the program (a keymap, an input method,
+// a D-Bus reply) and may hold any character. These make such text safe for
+// where it is shown.
 
-// For a log line: each backslash doubled (\\) and every C0 and C1 control and
-// DEL written as a visible escape (\n, \r, \t, \x1b, \x7f, \u0085), so a name
-// can neither break the line nor send a terminal a control sequence. Other text
-// is unchanged. Each backslash in the result starts one of these escapes, so
-// the line reads back to exactly the text it came from.
+// For a log line: each backslash doubled (\\); every C0 and C1 control and DEL
+// written as a visible escape (\n, \r, \t, \x1b, \x7f, \u0085); and each
+// bidirectional control (U+061C, U+200E, U+200F, U+202A..U+202E,
+// U+2066..U+2069) written as \u and four hex digits (\u202e). So a name can
+// neither break the line, nor send a terminal a control sequence, nor reorder
+// the rest of the line in a viewer that lays out bidirectional text. Other
+// bytes are unchanged. Each backslash in the result starts one of these
+// escapes, so the line reads back to exactly the text it came from.
 std::string escapedControls(std::string_view text);
 
 // For a one-line label: each line or paragraph break (CR LF, LF, VT, FF, CR,

@@ -16,12 +16,27 @@ TEST(OutsideText, EveryControlIsEscapedForTheLogAndNothingElse) {
                             "31m"),
             "Next\\u0085Line\\u009b31m");
   // Everything else stands: percent signs, Latin-1 letters after the C1 range,
-  // Hangul, bidi controls, line separators.
+  // Hangul, Hebrew and Arabic letters, joiners, line separators, and the
+  // neighbours of the bidi controls.
   const std::string kept =
-      "%n%s \xC2\xA0\xC3\xA9 한국어 \xE2\x80\xAE"
-      "Dvorak\xE2\x80\xAC \xE2\x80\xA8";
+      "%n%s \xC2\xA0\xC3\xA9 한국어 \xD7\xA2\xD8\x9B\xD8\x9D \xE2\x80\x8D"
+      "\xE2\x80\xA8\xE2\x80\xA9\xE2\x80\xAF\xE2\x81\xA5\xE2\x81\xAA";
   EXPECT_EQ(escapedControls(kept), kept);
   EXPECT_EQ(escapedControls(""), "");
+}
+
+TEST(OutsideText, BidiControlsAreEscapedSoNoNameReordersItsLine) {
+  // Overrides and embeddings with their pop, isolates with theirs, and the
+  // three marks.
+  EXPECT_EQ(escapedControls("\xE2\x80\xAE"
+                            "Dvorak\xE2\x80\xAC \xE2\x80\xAA\xE2\x80\xAB\xE2\x80\xAD"),
+            "\\u202eDvorak\\u202c \\u202a\\u202b\\u202d");
+  EXPECT_EQ(escapedControls("\xE2\x81\xA6\xE2\x81\xA7\xE2\x81\xA8"
+                            "abc\xE2\x81\xA9"),
+            "\\u2066\\u2067\\u2068abc\\u2069");
+  EXPECT_EQ(escapedControls("\xE2\x80\x8E \xE2\x80\x8F \xD8\x9C"), "\\u200e \\u200f \\u061c");
+  // Ill-formed bytes around one neither hide it nor are taken for one.
+  EXPECT_EQ(escapedControls("\xE2\xE2\x80\xAE\xE2\x80"), "\xE2\\u202e\xE2\x80");
 }
 
 TEST(OutsideText, ABackslashIsDoubledSoNoEscapeCanBeForged) {
