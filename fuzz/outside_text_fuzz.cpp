@@ -1,7 +1,7 @@
-// Any bytes through the log escaping and the one-line form: nothing that
-// breaks a line, drives a terminal or reorders a line is left in the log, the
-// escaped text reads back to exactly what was escaped, and well-formed text
-// stays well-formed.
+// Any bytes through the log escaping and the label form: nothing that breaks a
+// line, drives a terminal or reorders a line is left in the log, the escaped
+// text reads back to exactly what was escaped, no control is left in a label,
+// and well-formed text stays well-formed.
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
@@ -121,14 +121,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       std::abort();
     }
 
-    const std::string shown = vellicor::singleLine(input);
-    if (shown.find_first_of("\r\n\t\v\f") != std::string::npos ||
-        shown.find("\xC2\x85") != std::string::npos ||
-        shown.find("\xE2\x80\xA8") != std::string::npos ||
+    // A label is well-formed and holds no C0 control, DEL, C1 control or line
+    // separator: each is a space, a control picture or left out.
+    const std::string shown = vellicor::oneLineLabel(input);
+    for (const char c : shown) {
+      const auto byte = static_cast<unsigned char>(c);
+      if (byte < 0x20 || byte == 0x7F) {
+        std::abort();
+      }
+    }
+    if (hasC1(shown) || shown.find("\xE2\x80\xA8") != std::string::npos ||
         shown.find("\xE2\x80\xA9") != std::string::npos) {
       std::abort();
     }
-    if (wellFormed && !vellicor::isWellFormedUtf8(shown)) {
+    if (!vellicor::isWellFormedUtf8(shown)) {
       std::abort();
     }
   }

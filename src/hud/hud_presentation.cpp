@@ -26,8 +26,9 @@ void HUDManager::invalidate() {
 }
 
 void HUDManager::present(const std::string& text, double duration) {
-  // The panel is one line high: a name's line breaks are shown as spaces.
-  const std::string shown = singleLine(text);
+  // The panel is one line high: a name's line breaks are shown as spaces, and
+  // its other controls as the pictures of controls.
+  const std::string shown = oneLineLabel(text);
   // The label keeps the last fitted font, so the size only ever shrinks.
   std::shared_ptr<Font> base = label->font();
   if (!base) {

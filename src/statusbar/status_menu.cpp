@@ -15,9 +15,10 @@ constexpr std::string_view kQuitTitle = "종료";
 constexpr std::string_view kQuitAction = "quitApp";
 constexpr std::string_view kQuitKey = "q";
 
-// The menu shows the name on one line, whatever breaks it holds.
+// The menu shows the name on one line, whatever breaks it holds, and its
+// other controls as the pictures of controls.
 std::string nameTitle(const std::string& name) {
-  return std::string(kNamePrefix) + singleLine(name);
+  return std::string(kNamePrefix) + oneLineLabel(name);
 }
 
 }  // namespace

@@ -70,18 +70,18 @@ TEST_F(Switching, AGroupLockedBeyondANewKeymapsGroupsIsBroughtBackIntoRange) {
   EXPECT_EQ(program.linesWith("알 수 없음"), 0) << program.log();
 }
 
-TEST_F(Switching, ControlCharactersInNamesAreEscapedInTheLogAndShownOnOneLine) {
+TEST_F(Switching, ControlCharactersInNamesAreEscapedInTheLogAndShownVisiblyOnOneLine) {
   RunningProgram program("controls");
   ASSERT_TRUE(program.started()) << program.log();
   struct Case {
     std::string name;    // as the keymap names the group
     std::string logged;  // as the log writes it
-    std::string shown;   // as the HUD shows it, on one line
+    std::string shown;   // as the HUD shows it, on one line, controls as pictures
   };
   const Case cases[] = {
       {"Line\nBreak", "Line\\nBreak", "Line Break"},
       {"Esc\x1b[2J\x1b]0;title\x07Seq", "Esc\\x1b[2J\\x1b]0;title\\x07Seq",
-       "Esc\x1b[2J\x1b]0;title\x07Seq"},
+       "Esc\xE2\x90\x9B[2J\xE2\x90\x9B]0;title\xE2\x90\x87Seq"},
       {"Tab\tbed", "Tab\\tbed", "Tab bed"},
       {"Next\xC2\x85Line", "Next\\u0085Line", "Next Line"},
       {"Back\\nslash", "Back\\\\nslash", "Back\\nslash"},

@@ -3,27 +3,30 @@
 #include <cstdio>
 #include <optional>
 
+#include "platform/common/utf8.h"
+
 namespace vellicor {
 namespace {
 
 // UTF-8 lead byte of the two-byte forms U+0080..U+00BF; C1 controls are
-// U+0080..U+009F, and U+0085 (NEL) is the one that breaks lines.
+// U+0080..U+009F.
 constexpr unsigned char kLatin1Lead = 0xC2;
-constexpr unsigned char kNextLine = 0x85;
-// U+2028 and U+2029 are E2 80 A8 and E2 80 A9.
-constexpr std::string_view kLineSeparator = "\xE2\x80\xA8";
-constexpr std::string_view kParagraphSeparator = "\xE2\x80\xA9";
+constexpr unsigned char kDelete = 0x7F;
+// The breaks of lines and paragraphs beyond ASCII.
+constexpr char32_t kNextLine = 0x85;
+constexpr char32_t kLineSeparator = 0x2028;
+constexpr char32_t kParagraphSeparator = 0x2029;
 
 struct Character {
   char32_t codePoint;
   std::size_t length;
 };
 
-// The C1 control (U+0080..U+009F) or the character of U+061C or
-// U+2000..U+207F whose UTF-8 form starts at `i`, if one does: the characters
-// outside ASCII that these functions treat apart are among them. Only
-// well-formed shortest forms match, so a match is exactly one code point and
-// ends before the next one starts.
+// The code point whose UTF-8 form starts at `i`, when it is one of those
+// beyond ASCII that these functions look for: a C1 control (U+0080..U+009F),
+// U+061C, or one of U+2000..U+207F, where the other direction marks and
+// controls and the line and paragraph separators are. Only well-formed
+// shortest forms match, so a match is exactly one code point.
 std::optional<Character> characterAt(std::string_view text, std::size_t i) {
   const auto byte = [&](std::size_t k) -> unsigned {
     return k < text.size() ? static_cast<unsigned char>(text[k]) : 0;
@@ -55,6 +58,13 @@ bool isBidiControl(char32_t c) {
          (c >= 0x2066 && c <= 0x2069);
 }
 
+// The control pictures start at U+2400 (E2 90 80), one for each C0 control in
+// order; DEL's is U+2421 (E2 90 A1).
+void appendControlPicture(std::string& out, unsigned char control) {
+  out += "\xE2\x90";
+  out += static_cast<char>(0x80 + (control == kDelete ? 0x21 : control));
+}
+
 }  // namespace
 
 std::string escapedControls(std::string_view text) {
@@ -71,7 +81,7 @@ std::string escapedControls(std::string_view text) {
       out += "\\r";
     } else if (byte == '\t') {
       out += "\\t";
-    } else if (byte < 0x20 || byte == 0x7F) {
+    } else if (byte < 0x20 || byte == kDelete) {
       std::snprintf(escape, sizeof escape, "\\x%02x", byte);
       out += escape;
     } else if (const auto wide = characterAt(text, i);
@@ -86,23 +96,29 @@ std::string escapedControls(std::string_view text) {
   return out;
 }
 
-std::string singleLine(std::string_view text) {
+std::string oneLineLabel(std::string_view raw) {
+  // Read as well-formed first: leaving a control out of ill-formed bytes could
+  // join the bytes on either side of it into a character of their own.
+  const std::string text = repairedUtf8(raw);
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
+    const auto byte = static_cast<unsigned char>(c);
     if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
       out += ' ';
       ++i;
     } else if (c == '\n' || c == '\r' || c == '\t' || c == '\v' || c == '\f') {
       out += ' ';
-    } else if (static_cast<unsigned char>(c) == kLatin1Lead && i + 1 < text.size() &&
-               static_cast<unsigned char>(text[i + 1]) == kNextLine) {
+    } else if (byte < 0x20 || byte == kDelete) {
+      appendControlPicture(out, byte);
+    } else if (const auto wide = characterAt(text, i);
+               wide && (wide->codePoint == kNextLine || wide->codePoint == kLineSeparator ||
+                        wide->codePoint == kParagraphSeparator)) {
       out += ' ';
-      ++i;
-    } else if (text.substr(i, 3) == kLineSeparator || text.substr(i, 3) == kParagraphSeparator) {
-      out += ' ';
-      i += 2;
+      i += wide->length - 1;
+    } else if (wide && isC1Control(wide->codePoint)) {
+      i += wide->length - 1;
     } else {
       out += c;
     }

@@ -19,8 +19,13 @@ namespace vellicor {
 // escapes, so the line reads back to exactly the text it came from.
 std::string escapedControls(std::string_view text);
 
-// For a one-line label: each line or paragraph break (CR LF, LF, VT, FF, CR,
-// NEL, U+2028, U+2029) and each tab becomes one space.
-std::string singleLine(std::string_view text);
+// For a one-line label (the panel, the menu), where a control would show as
+// a missing-glyph box: each line or paragraph break (CR LF, LF, VT, FF, CR,
+// NEL, U+2028, U+2029) and each tab becomes one space; every other C0 control
+// shows as its control picture (ESC as U+241B), DEL as U+2421; the other C1
+// controls, which have no picture and no meaning in a name, are left out.
+// Ill-formed UTF-8 is read as U+FFFD, as a label shows it; other text is
+// unchanged.
+std::string oneLineLabel(std::string_view text);
 
 }  // namespace vellicor

@@ -47,16 +47,39 @@ TEST(OutsideText, ABackslashIsDoubledSoNoEscapeCanBeForged) {
   EXPECT_EQ(escapedControls("\\\n"), "\\\\\\n");
 }
 
-TEST(OutsideText, LineBreaksAndTabsBecomeOneSpaceEach) {
-  EXPECT_EQ(singleLine("Line\nBreak"), "Line Break");
-  EXPECT_EQ(singleLine("Windows\r\nline"), "Windows line");
-  EXPECT_EQ(singleLine("a\rb\vc\fd\te"), "a b c d e");
-  EXPECT_EQ(singleLine("Next\xC2\x85Line"), "Next Line");
-  EXPECT_EQ(singleLine("Line\xE2\x80\xA8Sep\xE2\x80\xA9Para"), "Line Sep Para");
-  EXPECT_EQ(singleLine("\n\n"), "  ");
-  // Other characters, controls that do not break lines among them, stand.
-  const std::string kept = "Esc\x1b[2J \xC2\x84 \xC2\xA0 \xE2\x80\xAA 한국어";
-  EXPECT_EQ(singleLine(kept), kept);
+TEST(OutsideText, ALabelShowsLineBreaksAndTabsAsOneSpaceEach) {
+  EXPECT_EQ(oneLineLabel("Line\nBreak"), "Line Break");
+  EXPECT_EQ(oneLineLabel("Windows\r\nline"), "Windows line");
+  EXPECT_EQ(oneLineLabel("a\rb\vc\fd\te"), "a b c d e");
+  EXPECT_EQ(oneLineLabel("Next\xC2\x85Line"), "Next Line");
+  EXPECT_EQ(oneLineLabel("Line\xE2\x80\xA8Sep\xE2\x80\xA9Para"), "Line Sep Para");
+  EXPECT_EQ(oneLineLabel("\n\n"), "  ");
+  // Other text stands: bidi controls, joiners, Hangul, backslashes, control
+  // pictures already there, and the neighbours of DEL and of the C1 controls.
+  const std::string kept = "\xC2\xA0 \xE2\x80\xAA\xE2\x80\x8D 한국어 \\n \xE2\x90\x9B ~\xC2\xA0";
+  EXPECT_EQ(oneLineLabel(kept), kept);
+}
+
+TEST(OutsideText, ALabelShowsOtherControlsAsTheirPicturesAndLeavesC1ControlsOut) {
+  // ESC is U+241B, BEL U+2407, NUL U+2400, US U+241F, DEL U+2421.
+  EXPECT_EQ(oneLineLabel("Esc\x1b[2J\x07"), "Esc\xE2\x90\x9B[2J\xE2\x90\x87");
+  EXPECT_EQ(oneLineLabel(std::string("Nul\0Us\x1f"
+                                     "Del\x7f",
+                                     11)),
+            "Nul\xE2\x90\x80Us\xE2\x90\x9F"
+            "Del\xE2\x90\xA1");
+  // U+0080, U+0084 and U+009F have no picture: they are left out.
+  EXPECT_EQ(oneLineLabel("a\xC2\x80"
+                         "b\xC2\x84"
+                         "c\xC2\x9F"),
+            "abc");
+  EXPECT_EQ(oneLineLabel("\xC2\x9B"), "");
+  // Ill-formed bytes are read as U+FFFD first, so a control left out never
+  // joins its neighbours into a character (here U+2029, which breaks lines).
+  EXPECT_EQ(oneLineLabel("a\xE2\x80\xC2\x80\xA9"
+                         "b"),
+            "a\xEF\xBF\xBD\xEF\xBF\xBD"
+            "b");
 }
 
 }  // namespace
