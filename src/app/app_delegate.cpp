@@ -2,11 +2,11 @@
 
 #include <utility>
 
-#include "app/outside_text.h"
 #include "hud/hud_manager.h"
 #include "input/display_name.h"
 #include "platform/application.h"
 #include "platform/clock.h"
+#include "platform/common/outside_text.h"
 #include "platform/log.h"
 #include "platform/notifications.h"
 #include "platform/status_bar.h"

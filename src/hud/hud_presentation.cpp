@@ -1,6 +1,6 @@
-#include "app/outside_text.h"
 #include "hud/hud_manager.h"
 #include "hud/hud_style.h"
+#include "platform/common/outside_text.h"
 #include "platform/fonts.h"
 #include "platform/screens.h"
 #include "platform/threads.h"
@@ -26,8 +26,9 @@ void HUDManager::invalidate() {
 }
 
 void HUDManager::present(const std::string& text, double duration) {
-  // The panel is one line high: a name's line breaks are shown as spaces.
-  const std::string shown = singleLine(text);
+  // The panel is one line high: a name's line breaks are shown as spaces, and
+  // its other controls as the pictures of controls.
+  const std::string shown = oneLineLabel(text);
   // The label keeps the last fitted font, so the size only ever shrinks.
   std::shared_ptr<Font> base = label->font();
   if (!base) {

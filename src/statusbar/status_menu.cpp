@@ -2,8 +2,8 @@
 #include <string>
 
 #include "app/app_delegate.h"
-#include "app/outside_text.h"
 #include "platform/application.h"
+#include "platform/common/outside_text.h"
 #include "platform/status_bar.h"
 #include "platform/threads.h"
 
@@ -15,9 +15,10 @@ constexpr std::string_view kQuitTitle = "종료";
 constexpr std::string_view kQuitAction = "quitApp";
 constexpr std::string_view kQuitKey = "q";
 
-// The menu shows the name on one line, whatever breaks it holds.
+// The menu shows the name on one line, whatever breaks it holds, and its
+// other controls as the pictures of controls.
 std::string nameTitle(const std::string& name) {
-  return std::string(kNamePrefix) + singleLine(name);
+  return std::string(kNamePrefix) + oneLineLabel(name);
 }
 
 }  // namespace

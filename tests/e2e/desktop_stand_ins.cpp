@@ -5,7 +5,9 @@
 //                                    that programs such as Fcitx5 put up items;
 //   vellicor_test_stand_in fcitx5    an Fcitx5 controller whose current input
 //                                    method is Hangul until SIGUSR1, and which
-//                                    answers every call with an error after it.
+//                                    answers every call with an error after it,
+//                                    its message a line break, a forged log line
+//                                    and a terminal escape sequence.
 
 #include <signal.h>
 
@@ -120,7 +122,8 @@ class Controller final : public QObject, protected QDBusContext {
   bool fails() {
     if (broken != 0) {
       sendErrorReply(QStringLiteral("org.fcitx.Fcitx.Error.Failed"),
-                     QStringLiteral("the stand-in is broken"));
+                     QString::fromUtf8("the stand-in is broken\n2001-01-01 00:00:00.000 "
+                                       "vellicor[1] 입력 언어 변경: 한글 → forged\x1b[2J"));
     }
     return broken != 0;
   }

@@ -214,6 +214,13 @@ TEST_F(Fcitx5Session, ErrorsAndAVanishingFcitx5LeaveTheLastGoodSource) {
   const std::string log = program->log().substr(logMark);
   EXPECT_TRUE(logHas("Fcitx5: could not read")) << log;
   EXPECT_EQ(log.find("Fcitx5: could not read"), log.rfind("Fcitx5: could not read")) << log;
+  // The error's text is the stand-in's: it stays on the note's line, escaped.
+  EXPECT_TRUE(
+      logHas("the stand-in is broken\\n2001-01-01 00:00:00.000 vellicor[1] 입력 언어 "
+             "변경: 한글 → forged\\x1b[2J); the last one stands\n"))
+      << log;
+  EXPECT_EQ(log.find("\n2001-01-01"), std::string::npos) << log;
+  EXPECT_EQ(log.find('\x1b'), std::string::npos) << log;
   broken.signal(SIGTERM);
   broken.wait(5);
   EXPECT_TRUE(nameIs(kEnglish)) << program->currentName();

@@ -70,20 +70,26 @@ TEST_F(Switching, AGroupLockedBeyondANewKeymapsGroupsIsBroughtBackIntoRange) {
   EXPECT_EQ(program.linesWith("알 수 없음"), 0) << program.log();
 }
 
-TEST_F(Switching, ControlCharactersInNamesAreEscapedInTheLogAndShownOnOneLine) {
+TEST_F(Switching, ControlCharactersInNamesAreEscapedInTheLogAndShownVisiblyOnOneLine) {
   RunningProgram program("controls");
   ASSERT_TRUE(program.started()) << program.log();
   struct Case {
     std::string name;    // as the keymap names the group
     std::string logged;  // as the log writes it
-    std::string shown;   // as the HUD shows it, on one line
+    std::string shown;   // as the HUD shows it, on one line, controls as pictures
   };
   const Case cases[] = {
       {"Line\nBreak", "Line\\nBreak", "Line Break"},
       {"Esc\x1b[2J\x1b]0;title\x07Seq", "Esc\\x1b[2J\\x1b]0;title\\x07Seq",
-       "Esc\x1b[2J\x1b]0;title\x07Seq"},
+       "Esc\xE2\x90\x9B[2J\xE2\x90\x9B]0;title\xE2\x90\x87Seq"},
       {"Tab\tbed", "Tab\\tbed", "Tab bed"},
       {"Next\xC2\x85Line", "Next\\u0085Line", "Next Line"},
+      {"Back\\nslash", "Back\\\\nslash", "Back\\nslash"},
+      {"\xE2\x80\xAE"
+       "Dvorak\xE2\x80\xAC",
+       "\\u202eDvorak\\u202c",
+       "\xE2\x80\xAE"
+       "Dvorak\xE2\x80\xAC"},
   };
   unsigned group = 0;
   for (const auto& c : cases) {
@@ -97,8 +103,10 @@ TEST_F(Switching, ControlCharactersInNamesAreEscapedInTheLogAndShownOnOneLine) {
     EXPECT_TRUE(eventually([&] { return screen.hudText() == c.shown; }))
         << "the HUD shows \"" << screen.hudText() << "\"";
   }
-  // No raw control character and no C1 control anywhere in what the program wrote.
+  // No raw control character, no C1 control and no override anywhere in what
+  // the program wrote.
   const std::string log = program.log();
+  EXPECT_EQ(log.find("\xE2\x80\xAE"), std::string::npos);
   for (std::size_t i = 0; i < log.size(); ++i) {
     const auto byte = static_cast<unsigned char>(log[i]);
     EXPECT_FALSE(byte < 0x20 && byte != '\n') << "raw control byte " << int(byte) << " at " << i;

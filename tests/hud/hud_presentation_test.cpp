@@ -174,12 +174,13 @@ TEST_F(HUDPresentation, PicksTheScreenUnderThePointerByHalfOpenFrames) {
   EXPECT_EQ(window->frame.origin, (Point{-400 - 150.5, 355}));
 }
 
-TEST_F(HUDPresentation, ANameIsShownOnOneLineAndMeasuredAsShown) {
+TEST_F(HUDPresentation, ANameIsShownOnOneLineWithItsControlsVisibleAndMeasuredAsShown) {
   w.desktop.screens.setScreens({{{0, 0}, {1440, 900}}});
-  hud->show("Line\nBreak\tTab\r\nEnd", 1.2);
-  EXPECT_EQ(label().stringValue, "Line Break Tab End");
-  // 18 bytes at 10 points each, plus the insets: the panel fits what is shown.
-  EXPECT_EQ(window->frame.size.width, 180 + 48);
+  // ESC shows as its picture, U+241B; the C1 control CSI is left out.
+  hud->show("Line\nBreak\tTab\r\nEnd\x1b\xC2\x9B", 1.2);
+  EXPECT_EQ(label().stringValue, "Line Break Tab End\xE2\x90\x9B");
+  // 21 bytes at 10 points each, plus the insets: the panel fits what is shown.
+  EXPECT_EQ(window->frame.size.width, 210 + 48);
 }
 
 TEST_F(HUDPresentation, WithNoScreensNothingIsShownAndNoTimerIsArmed) {

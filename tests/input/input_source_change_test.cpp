@@ -84,19 +84,20 @@ TEST_F(InputSourceChange, NamesAreLoggedVerbatim) {
   EXPECT_EQ(changes(), std::vector<std::string>{"입력 언어 변경: 2-Set Korean → 50% %s %@ %n"});
 }
 
-TEST_F(InputSourceChange, ControlsInANameAreEscapedInTheLogAndItsBreaksShownAsSpaces) {
-  const std::string name = "Line\nBreak\x1b[2J\tTab\xC2\x85Next";
+TEST_F(InputSourceChange, ControlsInANameAreEscapedInTheLogAndShownVisiblyOnOneLine) {
+  const std::string name = "Line\nBreak\x1b[2J\tTab\xC2\x85Next\\n";
   w.switchTo(namedSource(name, "x"));
   // The stored name is the name as it came; only what is written changes.
   EXPECT_EQ(w.delegate->currentName(), name);
-  EXPECT_EQ(changes(), std::vector<std::string>{
-                           "입력 언어 변경: 2-Set Korean → Line\\nBreak\\x1b[2J\\tTab\\u0085Next"});
-  EXPECT_EQ(w.menuLine(), "현재 언어: Line Break\x1b[2J Tab Next");
-  EXPECT_EQ(sim::findLabel(*w.hudWindow())->stringValue, "Line Break\x1b[2J Tab Next");
+  const std::string logged = "Line\\nBreak\\x1b[2J\\tTab\\u0085Next\\\\n";
+  EXPECT_EQ(changes(), std::vector<std::string>{"입력 언어 변경: 2-Set Korean → " + logged});
+  // ESC shows as its picture, U+241B.
+  EXPECT_EQ(w.menuLine(), "현재 언어: Line Break\xE2\x90\x9B[2J Tab Next\\n");
+  EXPECT_EQ(sim::findLabel(*w.hudWindow())->stringValue, "Line Break\xE2\x90\x9B[2J Tab Next\\n");
   EXPECT_EQ(w.badge(), "L");
   // The next change names it in the log the same way.
   w.switchTo(namedSource("ABC", "a"));
-  EXPECT_EQ(changes().back(), "입력 언어 변경: Line\\nBreak\\x1b[2J\\tTab\\u0085Next → ABC");
+  EXPECT_EQ(changes().back(), "입력 언어 변경: " + logged + " → ABC");
 }
 
 TEST_F(InputSourceChange, HardNamesFlowThroughBadgeMenuAndHUD) {
@@ -123,9 +124,22 @@ TEST_F(InputSourceChange, HardNamesFlowThroughBadgeMenuAndHUD) {
       {std::string("D\0vorak", 7), "D"},
       {"%n%s%@", "%"},
   };
-  // As the log writes each name: the NUL is the one control among them.
-  const auto logged = [](const std::string& name) {
-    return name == std::string("D\0vorak", 7) ? std::string("D\\x00vorak") : name;
+  // As the log writes each name: the NUL and the two bidi controls are the
+  // controls among them.
+  const auto logged = [](const std::string& name) -> std::string {
+    if (name == std::string("D\0vorak", 7)) {
+      return "D\\x00vorak";
+    }
+    if (name ==
+        "\xE2\x80\xAE"
+        "Dvorak\xE2\x80\xAC") {
+      return "\\u202eDvorak\\u202c";
+    }
+    return name;
+  };
+  // As the menu and the panel show each name: the NUL as its picture.
+  const auto labelled = [](const std::string& name) -> std::string {
+    return name == std::string("D\0vorak", 7) ? "D\xE2\x90\x80vorak" : name;
   };
   for (const auto& hard : names) {
     const std::string before = w.delegate->currentName();
@@ -134,8 +148,8 @@ TEST_F(InputSourceChange, HardNamesFlowThroughBadgeMenuAndHUD) {
     EXPECT_EQ(shown, w.desktop.text.validUTF8(hard.name));
     EXPECT_EQ(w.log().back(), "입력 언어 변경: " + logged(before) + " → " + logged(shown));
     EXPECT_EQ(w.badge(), hard.badge);
-    EXPECT_EQ(w.menuLine(), "현재 언어: " + shown);
-    EXPECT_EQ(sim::findLabel(*w.hudWindow())->stringValue, shown);
+    EXPECT_EQ(w.menuLine(), "현재 언어: " + labelled(shown));
+    EXPECT_EQ(sim::findLabel(*w.hudWindow())->stringValue, labelled(shown));
     EXPECT_LE(w.hudWindow()->frame.size.width, 520.0);
   }
   EXPECT_EQ(w.desktop.probe.offMainCalls(), 0u);

@@ -30,6 +30,13 @@ TEST(StatusMenu, HasTheNameLineASeparatorAndTheQuitItem) {
   EXPECT_FALSE(w.delegate->performAction("somethingElse"));
 }
 
+TEST(StatusMenu, TheNameLineShowsBreaksAsSpacesAndOtherControlsAsTheirPictures) {
+  AppWorld w;
+  w.desktop.inputSources.setCurrent(namedSource("Two\nLines\x1b\x7f\xC2\x90", "k"));
+  w.launch();
+  EXPECT_EQ(w.menuLine(), "현재 언어: Two Lines\xE2\x90\x9B\xE2\x90\xA1");
+}
+
 TEST(StatusMenu, AnUpdateFromAnotherThreadWaitsForTheMainThreadAndReadsTheLatestName) {
   AppWorld w;
   w.desktop.inputSources.setCurrent(namedSource("ABC", "a"));

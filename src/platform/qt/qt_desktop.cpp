@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/clock.h"
+#include "platform/common/outside_text.h"
 #include "platform/qt/sources/fcitx5_tracker.h"
 #include "platform/qt/sources/ibus_tracker.h"
 #include "platform/qt/sources/xkb_keyboard.h"
@@ -103,8 +104,10 @@ std::unique_ptr<QtDesktop> QtDesktop::open(std::string& error) {
   return desktop;
 }
 
+// A note can quote another process (a D-Bus error, a bus name): escaped like
+// every other line, it stays one line and drives no terminal.
 void QtDesktop::note(const std::string& line) {
-  log.writeLine(line);
+  log.writeLine(escapedControls(line));
 }
 
 void QtDesktop::launchWhenSettled() {
