@@ -144,6 +144,33 @@ class SealBundle(unittest.TestCase):
         result = self.check(app)
         self.assertEqual(result.returncode, 0, result.stdout)
 
+    def test_a_sealed_bundle_changed_afterwards_fails_the_check(self):
+        def info(app):
+            path = app / "Contents" / "Info.plist"
+            path.write_bytes(path.read_bytes().replace(b"<dict>", b"<dict><key>X</key><true/>"))
+
+        def resource(app):
+            with open(app / "Contents" / "Resources" / "Vellicor.icns", "ab") as f:
+                f.write(b"!")
+
+        def code(app):
+            binary = app / "Contents" / "MacOS" / "Vellicor"
+            data = bytearray(binary.read_bytes())
+            data[5000] ^= 0xFF
+            binary.write_bytes(bytes(data))
+
+        for label, change, reason in (("Info.plist", info, "slot -1 of the SHA-256"),
+                                      ("a resource", resource, "Vellicor.icns does not match"),
+                                      ("the code", code, "code page 1 does not match")):
+            with self.subTest(label):
+                with tempfile.TemporaryDirectory() as directory:
+                    app = write_bundle(directory, seal=LINKER, sealed=False)
+                    self.assertEqual(self.seal(app).returncode, 0)
+                    change(app)
+                    result = self.check(app)
+                    self.assertEqual(result.returncode, 1, result.stdout)
+                    self.assertIn(reason, result.stdout)
+
     def test_sealing_again_gives_the_same_bytes(self):
         app = self.linked()
         self.assertEqual(self.seal(app).returncode, 0)
