@@ -7,6 +7,7 @@ seals an ad-hoc app, and each test changes one thing."""
 import hashlib
 import plistlib
 import struct
+import sys
 from dataclasses import dataclass, field, replace
 from pathlib import Path
 
@@ -27,30 +28,10 @@ EMPTY_REQUIREMENTS = bytes.fromhex("fade0c01" "0000000c" "00000000")
 EMPTY_CMS = bytes.fromhex("fade0b01" "00000008")
 HASHES = {"sha1": (1, hashlib.sha1), "sha256": (2, hashlib.sha256)}
 
-# codesign's rules for an app bundle, as CodeResources carries them.
-RULES = {
-    "^Resources/": True,
-    "^Resources/.*\\.lproj/": {"optional": True, "weight": 1000.0},
-    "^Resources/.*\\.lproj/locversion.plist$": {"omit": True, "weight": 1100.0},
-    "^Resources/Base\\.lproj/": {"weight": 1010.0},
-    "^version.plist$": True,
-}
-RULES2 = {
-    ".*\\.dSYM($|/)": {"weight": 11.0},
-    "^(.*/)?\\.DS_Store$": {"omit": True, "weight": 2000.0},
-    "^(Frameworks|SharedFrameworks|PlugIns|Plug-ins|XPCServices|Helpers|MacOS|Library/"
-    "(Automator|Spotlight|LoginItems))/": {"nested": True, "weight": 10.0},
-    "^.*": True,
-    "^Info\\.plist$": {"omit": True, "weight": 20.0},
-    "^PkgInfo$": {"omit": True, "weight": 20.0},
-    "^Resources/": {"weight": 20.0},
-    "^Resources/.*\\.lproj/": {"optional": True, "weight": 1000.0},
-    "^Resources/.*\\.lproj/locversion.plist$": {"omit": True, "weight": 1100.0},
-    "^Resources/Base\\.lproj/": {"weight": 1010.0},
-    "^[^/]+$": {"nested": True, "weight": 10.0},
-    "^embedded\\.provisionprofile$": {"weight": 20.0},
-    "^version\\.plist$": {"weight": 20.0},
-}
+# codesign's rules for an app bundle, as CodeResources carries them (the same
+# as those of a bundle Apple's codesign sealed).
+sys.path.insert(0, str(ROOT / "tools" / "macos"))
+from resource_rules import RULES, RULES2  # noqa: E402,F401  (found through the path just set)
 
 
 def with_entitlements(**changes):
