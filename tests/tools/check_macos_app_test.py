@@ -13,8 +13,8 @@ from pathlib import Path
 sys.dont_write_bytecode = True
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 from synthetic_bundle import (  # noqa: E402  (found through the path set just above)
-    ADHOC, FLAT_LOOKUP, LINKER_SIGNED, MH_TWOLEVEL, ROOT, SOUND_FLAGS, SYSTEM_DYLIBS, VERSION, X86_64,
-    Seal, fat, info_plist, macho, with_entitlements, write_bundle)
+    ADHOC, FLAT_LOOKUP, LINKER_SIGNED, MH_TWOLEVEL, ROOT, SOUND_FLAGS, SYSTEM_DYLIBS, VERSION,
+    X86_64, Seal, fat, info_plist, macho, with_entitlements, write_bundle)
 
 CHECK = ROOT / "tools" / "check-macos-app"
 ADHOC_LINKER = ADHOC | LINKER_SIGNED
@@ -94,7 +94,8 @@ class CheckMacosApp(unittest.TestCase):
 
     def test_the_seal(self):
         cases = {
-            "linker-signed": ({"seal": Seal(flags=ADHOC_LINKER)}, ["flags 0x20002: linker-signed"]),
+            "linker-signed": ({"seal": Seal(flags=ADHOC_LINKER)},
+                              ["flags 0x20002 of the SHA-256 code directory: linker-signed"]),
             "the executable's name as identifier": (
                 {"seal": Seal(identifier="Vellicor")}, ["identifier is 'Vellicor'"]),
             "Info.plist not its slot": ({"seal": Seal(tamper_slot=1)},
@@ -117,8 +118,9 @@ class CheckMacosApp(unittest.TestCase):
                 ["slot -1 of the SHA-1 code directory"]),
             "no CodeResources": ({"sealed": False, "resources": {}},
                                  ["no CodeResources", "slot -3 of the SHA-256"]),
-            "a file not listed": ({"listed": ["Resources/Vellicor.icns"]},
-                                  ["Contents/Resources/ko.lproj/Localizable.strings is not listed"]),
+            "a file not listed": (
+                {"listed": ["Resources/Vellicor.icns"]},
+                ["Contents/Resources/ko.lproj/Localizable.strings is not listed"]),
         }
         self.assert_each_fails_only(cases)
 

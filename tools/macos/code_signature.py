@@ -119,7 +119,8 @@ def read(blob: bytes) -> Signature:
                 raise SignatureError(f"slot {slot:#x} holds magic {magic:#x}, not a code directory")
             sig.directories.append(_directory(slot, data))
         elif slot in BLOB_MAGIC and magic != BLOB_MAGIC[slot]:
-            raise SignatureError(f"slot {slot:#x} holds magic {magic:#x}, not {BLOB_MAGIC[slot]:#x}")
+            raise SignatureError(f"slot {slot:#x} holds magic {magic:#x}, "
+                                 f"not {BLOB_MAGIC[slot]:#x}")
         sig.blobs[slot] = data
     sig.directories.sort(key=lambda d: d.slot)
     return sig
@@ -162,7 +163,8 @@ def xml_entitlements(sig: Signature):
     try:
         return plistlib.loads(blob[8:])
     except Exception as error:  # plistlib raises several kinds on bad input
-        raise SignatureError(f"the entitlements do not parse as a property list: {error}") from error
+        raise SignatureError(
+            f"the entitlements do not parse as a property list: {error}") from error
 
 
 def der_entitlements(sig: Signature):

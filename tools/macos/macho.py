@@ -40,6 +40,7 @@ DYLIB_COMMANDS = {LC_LOAD_DYLIB, LC_LOAD_WEAK_DYLIB, LC_REEXPORT_DYLIB, LC_LAZY_
                   LC_LOAD_UPWARD_DYLIB}
 PLATFORM_MACOS = 1
 MAX_FAT_SLICES = 16
+MAX_FAT_ALIGN = 16  # 64 KiB; Apple's tools align slices to 4 or 16 KiB
 
 # Library ordinals that are not a library of the executable's own list.
 SELF_ORDINAL = 0
@@ -152,6 +153,8 @@ def fat_entries(data):
                 at += 32
             if entry.offset + entry.size > len(data):
                 raise MachOError("a fat slice runs past the end of the file")
+            if entry.align > MAX_FAT_ALIGN:
+                raise MachOError(f"a fat slice aligned to 2^{entry.align}")
             entries.append(entry)
         return entries
     except (struct.error, IndexError, ValueError) as error:
