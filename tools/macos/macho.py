@@ -1,16 +1,18 @@
 """Reads what a bundle check needs from a Mach-O executable, thin or fat.
 
 Only the Python standard library: the slices, the build version, the linked
-dylibs, the library each imported symbol is bound to, and the code signature
-with its entitlements. Malformed input raises MachOError, never anything else.
+dylibs, the library each imported symbol is bound to, the segments, and the
+code signature (code_signature.py) with its entitlements, each of its code
+directories checked against the code and the blobs it binds. Malformed input
+raises MachOError, never anything else.
 """
 
 from __future__ import annotations
 
-import hashlib
-import plistlib
 import struct
 from dataclasses import dataclass, field
+
+import code_signature
 
 FAT_MAGIC = 0xCAFEBABE
 FAT_MAGIC_64 = 0xCAFEBABF
@@ -37,6 +39,8 @@ LC_DYLD_CHAINED_FIXUPS = 0x34 | LC_REQ_DYLD
 DYLIB_COMMANDS = {LC_LOAD_DYLIB, LC_LOAD_WEAK_DYLIB, LC_REEXPORT_DYLIB, LC_LAZY_LOAD_DYLIB,
                   LC_LOAD_UPWARD_DYLIB}
 PLATFORM_MACOS = 1
+MAX_FAT_SLICES = 16
+MAX_FAT_ALIGN = 16  # 64 KiB; Apple's tools align slices to 4 or 16 KiB
 
 # Library ordinals that are not a library of the executable's own list.
 SELF_ORDINAL = 0
@@ -44,13 +48,7 @@ MAIN_EXECUTABLE_ORDINAL = -1
 FLAT_LOOKUP_ORDINAL = -2
 WEAK_LOOKUP_ORDINAL = -3
 
-CSMAGIC_EMBEDDED_SIGNATURE = 0xFADE0CC0
-CSMAGIC_CODEDIRECTORY = 0xFADE0C02
-CSMAGIC_EMBEDDED_ENTITLEMENTS = 0xFADE7171
-CSSLOT_CODEDIRECTORY = 0
-CSSLOT_ENTITLEMENTS = 5
-CS_ADHOC = 0x2
-HASHES = {1: hashlib.sha1, 2: hashlib.sha256}
+LC_SEGMENT_64 = 0x19
 
 
 class MachOError(Exception):
@@ -59,10 +57,25 @@ class MachOError(Exception):
 
 @dataclass
 class Signature:
+    offset: int = 0
+    size: int = 0
     identifier: str = ""
+    flags: int = 0
     adhoc: bool = False
     entitlements: dict | None = None
+    der_entitlements: dict | None = None
+    # The code directories and blobs, when the signature could be read.
+    parsed: code_signature.Signature | None = None
+    # What does not match the code or the signature's own blobs.
     problems: list = field(default_factory=list)
+
+
+@dataclass
+class Segment:
+    command_offset: int  # of its LC_SEGMENT_64 in the slice
+    fileoff: int
+    filesize: int
+    vmsize: int
 
 
 @dataclass
@@ -77,6 +90,9 @@ class Slice:
     # dyld bind information.
     imports: list = field(default_factory=list)
     signature: Signature | None = None
+    segments: dict = field(default_factory=dict)  # name -> Segment
+    # Where LC_CODE_SIGNATURE is in the slice, or None.
+    signature_command_offset: int | None = None
 
 
 def _u32(data, offset, endian="<"):
@@ -102,28 +118,54 @@ def read_slices(data):
         raise MachOError(f"malformed: {error}") from error
 
 
-def _read_slices(data):
-    magic = _u32(data, 0, ">")
-    if magic in (FAT_MAGIC, FAT_MAGIC_64):
+@dataclass
+class FatEntry:
+    cputype: int
+    cpusubtype: int
+    offset: int
+    size: int
+    align: int  # a power of two
+
+
+def fat_entries(data):
+    """The slices of a universal file as they are placed in it, or None for a
+    thin file."""
+    try:
+        magic = _u32(data, 0, ">")
+        if magic not in (FAT_MAGIC, FAT_MAGIC_64):
+            return None
         count = _u32(data, 4, ">")
-        slices = []
-        entry = 8
+        if count > MAX_FAT_SLICES:
+            raise MachOError(f"{count} slices in a universal file")
+        entries = []
+        at = 8
         for _ in range(count):
             if magic == FAT_MAGIC:
-                if entry + 20 > len(data):
+                if at + 20 > len(data):
                     raise MachOError("truncated fat header")
-                _, _, offset, size, _ = struct.unpack_from(">iiIII", data, entry)
-                entry += 20
+                entry = FatEntry(*struct.unpack_from(">iiIII", data, at))
+                at += 20
             else:
-                if entry + 32 > len(data):
+                if at + 32 > len(data):
                     raise MachOError("truncated fat header")
-                _, _, offset, size, _, _ = struct.unpack_from(">iiQQII", data, entry)
-                entry += 32
-            if offset + size > len(data):
+                cpu, sub, offset, size, align, _ = struct.unpack_from(">iiQQII", data, at)
+                entry = FatEntry(cpu, sub, offset, size, align)
+                at += 32
+            if entry.offset + entry.size > len(data):
                 raise MachOError("a fat slice runs past the end of the file")
-            slices.append(read_thin(data[offset:offset + size]))
-        return slices
-    return [read_thin(data)]
+            if entry.align > MAX_FAT_ALIGN:
+                raise MachOError(f"a fat slice aligned to 2^{entry.align}")
+            entries.append(entry)
+        return entries
+    except (struct.error, IndexError, ValueError) as error:
+        raise MachOError(f"malformed: {error}") from error
+
+
+def _read_slices(data):
+    entries = fat_entries(data)
+    if entries is None:
+        return [read_thin(data)]
+    return [read_thin(data[e.offset:e.offset + e.size]) for e in entries]
 
 
 def read_thin(data):
@@ -167,8 +209,15 @@ def _read_command(data, offset, cmd, cmdsize, out):
     elif cmd == LC_DYLD_CHAINED_FIXUPS:
         dataoff, datasize = struct.unpack_from("<II", data, offset + 8)
         out.imports += _chained_imports(data, dataoff, datasize)
+    elif cmd == LC_SEGMENT_64:
+        if cmdsize < 72:
+            raise MachOError(f"a segment command of {cmdsize} bytes")
+        name = data[offset + 8:offset + 24].split(b"\0", 1)[0].decode("ascii", "replace")
+        _, vmsize, fileoff, filesize = struct.unpack_from("<QQQQ", data, offset + 24)
+        out.segments[name] = Segment(offset, fileoff, filesize, vmsize)
     elif cmd == LC_CODE_SIGNATURE:
         dataoff, datasize = struct.unpack_from("<II", data, offset + 8)
+        out.signature_command_offset = offset
         out.signature = _signature(data, dataoff, datasize)
 
 
@@ -261,66 +310,61 @@ def _chained_imports(data, dataoff, datasize):
 
 
 def _signature(data, dataoff, datasize):
-    sig = Signature()
     if dataoff + datasize > len(data) or datasize < 12:
         raise MachOError("the code signature runs past the end of the file")
-    blob = data[dataoff:dataoff + datasize]
-    magic, _, count = struct.unpack_from(">III", blob, 0)
-    if magic != CSMAGIC_EMBEDDED_SIGNATURE:
-        sig.problems.append(f"code signature magic {magic:#x} is not an embedded signature")
-        return sig
-    slots = {}
-    for k in range(count):
-        slot, offset = struct.unpack_from(">II", blob, 12 + 8 * k)
-        if offset + 8 > len(blob):
-            raise MachOError("a code signature blob runs past the signature")
-        blob_magic, length = struct.unpack_from(">II", blob, offset)
-        slots[slot] = (blob_magic, blob[offset:offset + length])
-    entitlements = slots.get(CSSLOT_ENTITLEMENTS)
-    if entitlements and entitlements[0] == CSMAGIC_EMBEDDED_ENTITLEMENTS:
+    out = Signature(offset=dataoff, size=datasize)
+    try:
+        parsed = code_signature.read(data[dataoff:dataoff + datasize])
+    except code_signature.SignatureError as error:
+        out.problems.append(str(error))
+        return out
+    out.parsed = parsed
+    main = parsed.main
+    if main is None:
+        out.problems.append("the code signature has no code directory")
+        return out
+    out.identifier, out.flags = main.identifier, main.flags
+    out.adhoc = bool(main.flags & code_signature.ADHOC)
+    for name, read in (("entitlements", code_signature.xml_entitlements),
+                       ("DER entitlements", code_signature.der_entitlements)):
         try:
-            sig.entitlements = plistlib.loads(entitlements[1][8:])
-        except Exception as error:  # plistlib raises several kinds
-            sig.problems.append(f"the entitlements do not parse as a property list: {error}")
-            sig.entitlements = {}
-    directory = slots.get(CSSLOT_CODEDIRECTORY)
-    if not directory or directory[0] != CSMAGIC_CODEDIRECTORY:
-        sig.problems.append("the code signature has no code directory")
-        return sig
-    _check_directory(directory[1], data, dataoff, entitlements, sig)
-    return sig
+            value = read(parsed)
+        except code_signature.SignatureError as error:
+            out.problems.append(str(error))
+            value = {}
+        if name == "entitlements":
+            out.entitlements = value
+        else:
+            out.der_entitlements = value
+    for directory in parsed.directories:
+        _check_directory(directory, data, dataoff, parsed, out)
+    return out
 
 
-def _check_directory(cd, data, signature_offset, entitlements, sig):
-    """Checks the code directory's hashes against the code and the entitlements."""
-    if len(cd) < 44:
-        sig.problems.append("the code directory is truncated")
-        return
-    (_, _, _, flags, hash_off, ident_off, n_special, n_code, code_limit, hash_size,
-     hash_type, _, page_log) = struct.unpack_from(">IIIIIIIIIBBBB", cd, 0)
-    sig.adhoc = bool(flags & CS_ADHOC)
-    sig.identifier = _cstring(cd, ident_off, len(cd))
-    hasher = HASHES.get(hash_type)
-    if hasher is None or hash_size != hasher().digest_size:
-        sig.problems.append(f"unknown code directory hash type {hash_type}")
-        return
-    if hash_off + n_code * hash_size > len(cd) or hash_off < n_special * hash_size:
-        sig.problems.append("the code directory's hashes run outside it")
-        return
-    if code_limit != signature_offset:
-        sig.problems.append(f"the signature covers {code_limit} bytes, not the "
-                            f"{signature_offset} before it")
-    page = 1 << page_log if page_log else code_limit
-    for k in range(n_code):
-        chunk = data[k * page:min((k + 1) * page, code_limit)]
-        if hasher(chunk).digest() != cd[hash_off + k * hash_size:hash_off + (k + 1) * hash_size]:
-            sig.problems.append(f"code page {k} does not match its hash in the signature")
-            return
-    if n_code * page < code_limit:
-        sig.problems.append("the code directory does not hash all of the code")
-    if entitlements and n_special >= CSSLOT_ENTITLEMENTS:
-        at = hash_off - CSSLOT_ENTITLEMENTS * hash_size
-        if hasher(entitlements[1]).digest() != cd[at:at + hash_size]:
-            sig.problems.append("the entitlements do not match their hash in the signature")
-    elif entitlements:
-        sig.problems.append("the entitlements are not bound to the code directory")
+# The blobs inside the signature that special slots hash, with their names.
+BLOB_SLOTS = ((code_signature.SLOT_REQUIREMENTS, "requirements"),
+              (code_signature.SLOT_ENTITLEMENTS, "entitlements"),
+              (code_signature.SLOT_DER_ENTITLEMENTS, "DER entitlements"))
+
+
+def _check_directory(cd, data, signature_offset, parsed, sig):
+    """Checks one code directory's hashes against the code and against the
+    blobs of the signature its special slots name."""
+    what = f"{cd.hash_name} code directory"
+    if cd.code_limit != signature_offset:
+        sig.problems.append(f"the {what} covers {cd.code_limit} bytes, not the "
+                            f"{signature_offset} before the signature")
+    page = cd.page_size or cd.code_limit
+    for k, stored in enumerate(cd.code_hashes):
+        chunk = data[k * page:min((k + 1) * page, cd.code_limit)]
+        if cd.digest(chunk) != stored:
+            sig.problems.append(f"code page {k} does not match its hash in the {what}")
+            break
+    if len(cd.code_hashes) * page < cd.code_limit:
+        sig.problems.append(f"the {what} does not hash all of the code")
+    for slot, name in BLOB_SLOTS:
+        blob = parsed.blobs.get(slot)
+        if blob is not None and slot not in cd.special:
+            sig.problems.append(f"the {name} are not bound to the {what} (no slot -{slot})")
+        elif not cd.slot_matches(slot, blob):
+            sig.problems.append(f"the {name} do not match slot -{slot} of the {what}")

@@ -2,6 +2,8 @@
 
 #import <AppKit/AppKit.h>
 
+#include "platform/cocoa/cocoa_pointer.h"
+
 namespace vellicor::cocoa {
 namespace {
 
@@ -21,7 +23,7 @@ class CocoaScreen final : public Screen {
 
 Point CocoaScreens::mouseLocation() const {
   const NSPoint p = [NSEvent mouseLocation];
-  return {p.x, p.y};
+  return pointerInFrames({p.x, p.y});
 }
 
 std::vector<std::shared_ptr<Screen>> CocoaScreens::screens() const {

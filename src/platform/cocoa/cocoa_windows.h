@@ -12,13 +12,16 @@ namespace vellicor::cocoa {
 // NSLayoutConstraints, called with the program's values as they stand (the
 // constants in platform/windows.h are AppKit's, checked against the SDK).
 //
-// Checklist: exact, with four additions AppKit needs for the panel to look and
+// Checklist: exact, with these additions AppKit needs for the panel to look and
 // behave as asked. The window also takes the full-screen-auxiliary behaviour,
-// so it shows over an app in full screen; it is dark (the visual-effect view
-// vibrant dark), so the white text stays legible in light mode; the
-// visual-effect view's corner radius also becomes its mask image, since the
-// layer's radius does not clip the material; a label gives way to the window's
-// size rather than widening it.
+// and from macOS 13 on can join all applications, so it shows over an app in
+// full screen; it is dark (the visual-effect view vibrant dark), so the white
+// text stays legible in light mode; the visual-effect view's corner radius also
+// becomes its mask image, since the layer's radius does not clip the material;
+// it has a shadow, shaped by that mask, for which the visual-effect view stands
+// in for the plain container as the window's content view, holding the label,
+// and which is invalidated at each new frame; a label gives way to the
+// window's size rather than widening it.
 class CocoaWindows final : public Windows {
  public:
   std::shared_ptr<Window> makeWindow(const Rect& contentRect, unsigned styleMask, int backing,

@@ -78,6 +78,39 @@ struct CocoaViewOf : Base, CocoaViewNode {
   ViewType* view;
 };
 
+// A plain container. Only a visual-effect view that is the window's content
+// view shapes the window's shadow with its mask image (NSVisualEffectView.h),
+// so a container whose first subview is a visual-effect view (the panel's
+// background, made to fill it) steps aside for it: the visual-effect view
+// takes the container's place, holds the later subviews, and stands in for the
+// container as the window's content view and in layout constraints.
+struct CocoaContainer final : View, CocoaViewNode {
+  explicit CocoaContainer(NSView* v) : plain(v) {}
+  NSView* nsView() const override { return background != nil ? background : plain; }
+  Rect bounds() const override {
+    const NSRect b = [nsView() bounds];
+    return {{b.origin.x, b.origin.y}, {b.size.width, b.size.height}};
+  }
+  void setTranslatesAutoresizingMaskIntoConstraints(bool translates) override {
+    [nsView() setTranslatesAutoresizingMaskIntoConstraints:translates];
+  }
+  void addSubview(std::shared_ptr<View> subview) override {
+    NSView* child = nsViewOf(subview.get());
+    if (child == nil) {
+      return;
+    }
+    if (background == nil && [[plain subviews] count] == 0 &&
+        [child isKindOfClass:[NSVisualEffectView class]]) {
+      background = child;
+      [background setFrame:[plain frame]];
+      return;
+    }
+    [nsView() addSubview:child];
+  }
+  NSView* plain;
+  NSView* background = nil;
+};
+
 // A visual-effect view's backing layer. The layer's corner radius does not clip
 // the view's material, so the same radius also shapes the view's mask image.
 struct CocoaLayer final : Layer {
@@ -132,10 +165,16 @@ class CocoaWindow final : public Window {
   void setBackgroundColor(Color color) override { [window_ setBackgroundColor:toNSColor(color)]; }
   void setIgnoresMouseEvents(bool ignores) override { [window_ setIgnoresMouseEvents:ignores]; }
   // Always with the full-screen-auxiliary behaviour: without it macOS does not
-  // show the window over an app in full screen.
+  // show the window over an app in full screen. From macOS 13 on, a window
+  // must also be able to join all applications to join another app's
+  // full-screen space (NSWindow.h: "for floating windows and system overlays").
   void setCollectionBehavior(unsigned behavior) override {
-    [window_ setCollectionBehavior:static_cast<NSWindowCollectionBehavior>(behavior) |
-                                   NSWindowCollectionBehaviorFullScreenAuxiliary];
+    auto all = static_cast<NSWindowCollectionBehavior>(behavior) |
+               NSWindowCollectionBehaviorFullScreenAuxiliary;
+    if (@available(macOS 13.0, *)) {
+      all |= NSWindowCollectionBehaviorCanJoinAllApplications;
+    }
+    [window_ setCollectionBehavior:all];
   }
   void setAcceptsMouseMovedEvents(bool accepts) override {
     [window_ setAcceptsMouseMovedEvents:accepts];
@@ -145,8 +184,10 @@ class CocoaWindow final : public Window {
     content_ = std::move(view);
     [window_ setContentView:nsViewOf(content_.get())];
   }
+  // The shadow follows the window's shape only when told that it changed.
   void setFrame(const Rect& frame, bool display) override {
     [window_ setFrame:toNSRect(frame) display:display];
+    [window_ invalidateShadow];
   }
   void setAlphaValue(double alpha) override { [window_ setAlphaValue:alpha]; }
   void orderFrontRegardless() override { [window_ orderFrontRegardless]; }
@@ -185,12 +226,14 @@ std::shared_ptr<Window> CocoaWindows::makeWindow(const Rect& contentRect, unsign
                                                      defer:defer];
   // The panel's white text on its HUD material stays legible in light mode too.
   [window setAppearance:[NSAppearance appearanceNamed:NSAppearanceNameDarkAqua]];
+  // The panel casts a shadow, shaped by its rounded background (see
+  // CocoaContainer): said outright rather than left to a default.
+  [window setHasShadow:YES];
   return std::make_shared<CocoaWindow>(window);
 }
 
 std::shared_ptr<View> CocoaWindows::makeView(const Rect& frame) {
-  return std::make_shared<CocoaViewOf<View, NSView>>(
-      [[NSView alloc] initWithFrame:toNSRect(frame)]);
+  return std::make_shared<CocoaContainer>([[NSView alloc] initWithFrame:toNSRect(frame)]);
 }
 
 std::shared_ptr<VisualEffectView> CocoaWindows::makeVisualEffectView(const Rect& frame) {
@@ -216,6 +259,12 @@ void CocoaWindows::activateConstraints(const std::vector<LayoutConstraint>& cons
     NSView* first = nsViewOf(c.first);
     NSView* second = nsViewOf(c.second);
     if (first == nil || second == nil) {
+      continue;
+    }
+    // A view held to itself (the background filling the container it stands
+    // in for) holds without a constraint.
+    if (first == second && c.firstAnchor == c.secondAnchor && c.constant == 0 &&
+        c.relation == Relation::Equal) {
       continue;
     }
     NSLayoutAnchor* a = anchorOf(first, c.firstAnchor);
