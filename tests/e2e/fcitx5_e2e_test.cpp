@@ -189,7 +189,8 @@ TEST_F(Fcitx5Session, KilledTheKeyboardGroupSpeaksAndStartedAgainFcitx5Does) {
   ASSERT_TRUE(nameIs(kHangul));
   fcitx5->signal(SIGKILL);
   fcitx5->wait(5);
-  EXPECT_TRUE(nameIs(kEnglish)) << program->currentName();
+  // After the grace a restarting framework is given.
+  EXPECT_TRUE(nameIs(kEnglish, 10.0)) << program->currentName();
   ASSERT_TRUE(startFcitx5());
   ASSERT_TRUE(focusEntry());
   run({"fcitx5-remote", "-s", "hangul"});
@@ -197,10 +198,22 @@ TEST_F(Fcitx5Session, KilledTheKeyboardGroupSpeaksAndStartedAgainFcitx5Does) {
   EXPECT_EQ(program->item()->title(), "한");
 }
 
+// Fcitx5 started again, naming what it named before: no switch, no panel.
+TEST_F(Fcitx5Session, ARestartThatKeepsTheInputMethodIsNoSwitch) {
+  fcitx5->signal(SIGTERM);
+  fcitx5->wait(5);
+  ASSERT_TRUE(startFcitx5());
+  ASSERT_TRUE(focusEntry());
+  pumpFor(1.0);
+  EXPECT_EQ(program->currentName(), kKeyboardUS);
+  EXPECT_EQ(changeLines(), 0) << program->log().substr(logMark);
+  EXPECT_FALSE(program->hudViewable(*x));
+}
+
 TEST_F(Fcitx5Session, ErrorsAndAVanishingFcitx5LeaveTheLastGoodSource) {
   fcitx5->signal(SIGTERM);
   fcitx5->wait(5);
-  ASSERT_TRUE(nameIs(kEnglish));
+  ASSERT_TRUE(nameIs(kEnglish, 10.0));
   Child broken({standIn(), "fcitx5"});
   ASSERT_TRUE(pumpUntil([] { return onBus("org.fcitx.Fcitx5"); }));
   ASSERT_TRUE(nameIs(kHangul)) << program->currentName();
@@ -223,7 +236,7 @@ TEST_F(Fcitx5Session, ErrorsAndAVanishingFcitx5LeaveTheLastGoodSource) {
   EXPECT_EQ(log.find('\x1b'), std::string::npos) << log;
   broken.signal(SIGTERM);
   broken.wait(5);
-  EXPECT_TRUE(nameIs(kEnglish)) << program->currentName();
+  EXPECT_TRUE(nameIs(kEnglish, 10.0)) << program->currentName();
 }
 
 }  // namespace

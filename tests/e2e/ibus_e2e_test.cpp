@@ -167,9 +167,10 @@ TEST_F(IBusSession, WithoutIBusTheKeyboardGroupSpeaksAndIBusIsFoundAgain) {
   }
   daemon->signal(SIGKILL);
   daemon->wait(5);
-  // The keyboard's own group takes over (IBus may have changed the keymap on its
-  // way out, so the name can move once more as the keymap settles).
-  ASSERT_TRUE(pumpUntil([] { return program->currentName() != kHangul; }));
+  // After the grace a restarting framework is given, the keyboard's own group
+  // takes over (IBus may have changed the keymap on its way out, so the name
+  // can move once more as the keymap settles).
+  ASSERT_TRUE(pumpUntil([] { return program->currentName() != kHangul; }, 10.0));
   pumpFor(0.3);
   EXPECT_NE(program->currentName(), kHangul);
   EXPECT_TRUE(logHas("입력 언어 변경: " + kHangul + " → ")) << program->log();

@@ -30,8 +30,8 @@ class LaunchedSession : public ::testing::Test {
   // From here on, the log is this test's.
   static void markLog() { logMark = program->log().size(); }
 
-  static bool nameIs(const std::string& name) {
-    return pumpUntil([&] { return program->currentName() == name; });
+  static bool nameIs(const std::string& name, double seconds = 5.0) {
+    return pumpUntil([&] { return program->currentName() == name; }, seconds);
   }
   static bool logHas(const std::string& text) {
     return program->log().find(text, logMark) != std::string::npos;

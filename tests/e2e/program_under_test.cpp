@@ -28,6 +28,11 @@ void pumpFor(double seconds) {
   pumpUntil([] { return false; }, seconds);
 }
 
+void ProgramUnderTest::launch() {
+  pumpUntil([this] { return desktop_->sessionBus.settled(); });
+  delegate_->applicationDidFinishLaunching();
+}
+
 ProgramUnderTest* ProgramUnderTest::open(std::string& error) {
   // Never freed: the shared HUD manager made from its platform lives on too.
   auto* program = new ProgramUnderTest;

@@ -24,7 +24,9 @@ class ProgramUnderTest {
   // Null, with the reason, when the desktop cannot be opened.
   static ProgramUnderTest* open(std::string& error);
 
-  void launch() { delegate_->applicationDidFinishLaunching(); }
+  // Launches as the application does once the desktop has read its sources:
+  // the session bus settled, so that nothing made at launch finds it unsettled.
+  void launch();
   const std::string& currentName() const { return delegate_->currentName(); }
   std::string log() const;
   bool logHas(const std::string& text) const { return log().find(text) != std::string::npos; }

@@ -5,9 +5,11 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "running_program.h"
 
@@ -45,6 +47,40 @@ TEST(Session, ASecondStartIsRefusedWhileTheFirstRunsAndAcceptedOnceItWasKilled) 
   EXPECT_TRUE(eventually([&] { return screen.trayIcon().has_value(); }));
   next.signal(SIGTERM);
   EXPECT_EQ(next.wait(10), 0);
+  resetKeyboard(x);
+}
+
+// However the display is named or the environment set, the second start is
+// refused: the display itself says who runs there.
+TEST(Session, ASecondStartUnderAnotherNameForTheDisplayIsRefusedToo) {
+  XTestClient x;
+  ASSERT_TRUE(x.connected());
+  resetKeyboard(x);
+  RunningProgram first("first-named");
+  ASSERT_TRUE(first.started()) << first.log();
+  const std::string display = std::getenv("DISPLAY");
+  const std::string refused =
+      "vellicor: already running (pid " + std::to_string(first.pid()) + ")\n";
+  const std::vector<std::vector<std::string>> starts = {
+      programCommand({"DISPLAY=unix" + display}),
+      programCommand({"DISPLAY=unix" + display + ".0"}),
+      programCommand({"DISPLAY=:97"}, {"-display", display}),
+      programCommand({"-XDG_RUNTIME_DIR"}),
+  };
+  for (const auto& start : starts) {
+    const std::string err = tempPath("again.err");
+    Child again(start, err);
+    EXPECT_EQ(again.wait(10), 0) << start.front() << " " << start.at(1);
+    // Qt may add a warning of its own about a missing XDG_RUNTIME_DIR.
+    EXPECT_NE(readFile(err).find(refused), std::string::npos) << start.at(1) << readFile(err);
+  }
+  // One program, one panel.
+  x.lockGroup(1);
+  EXPECT_TRUE(eventually([&] { return Screen(x).hudText() == kKorean; }));
+  EXPECT_TRUE(first.waitForLog("입력 언어 변경: " + kEnglish + " → " + kKorean));
+  EXPECT_EQ(x.viewableWindowsOf("vellicor").size(), 1u);
+  first.signal(SIGTERM);
+  EXPECT_EQ(first.wait(10), 0);
   resetKeyboard(x);
 }
 

@@ -1,0 +1,226 @@
+// The vellicor executable beside buses that misbehave, under tools/x-session
+// and dbus-run-session: buses stopped while it starts, one nested message as
+// deep as D-Bus allows from another client, addresses that would run a
+// program, and ibus-daemon stopped and started again at a fixed address.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QDBusArgument>
+#include <QDBusMetaType>
+#include <QDBusVariant>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "ibus_client.h"
+#include "process_memory.h"
+#include "running_program.h"
+
+namespace vellicor::e2e {
+namespace {
+
+const std::string kHangul = "Hangul";
+
+std::string tempPath(const std::string& name) {
+  return "/tmp/vellicor-buses-" + name + "-" + std::to_string(getpid());
+}
+
+// A session bus of the test's own, with nothing on it.
+class PrivateBus {
+ public:
+  PrivateBus()
+      : socket_(tempPath("session.bus")),
+        daemon_({"dbus-daemon", "--session", "--nofork", "--address=unix:path=" + socket_}) {
+    eventually([&] { return std::filesystem::exists(socket_); });
+  }
+  ~PrivateBus() {
+    daemon_.signal(SIGCONT);
+    daemon_.signal(SIGTERM);
+    daemon_.wait(5);
+    std::filesystem::remove(socket_);
+  }
+  PrivateBus(const PrivateBus&) = delete;
+  PrivateBus& operator=(const PrivateBus&) = delete;
+
+  std::string address() const { return "unix:path=" + socket_; }
+  void stop() { daemon_.signal(SIGSTOP); }
+  void resume() { daemon_.signal(SIGCONT); }
+
+ private:
+  std::string socket_;
+  Child daemon_;
+};
+
+// `levels` arrays of variants, each holding the next one and a text, around
+// arrays of arrays of arrays of numbers: at 20 levels, 44 containers in all,
+// a message any client may send.
+QVariant deepValue(int levels) {
+  using Numbers = QList<QList<QList<int>>>;
+  qDBusRegisterMetaType<QList<int>>();
+  qDBusRegisterMetaType<QList<QList<int>>>();
+  qDBusRegisterMetaType<Numbers>();
+  QDBusArgument numbers;
+  numbers << Numbers{{{1, 2}}};
+  QVariant inner = QVariant::fromValue(numbers);
+  for (int level = 0; level < levels; ++level) {
+    QDBusArgument array;
+    array.beginArray(QMetaType::fromType<QDBusVariant>());
+    array << QDBusVariant(inner) << QDBusVariant(QStringLiteral("level"));
+    array.endArray();
+    inner = QVariant::fromValue(array);
+  }
+  return inner;
+}
+
+class Buses : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(x.connected());
+    resetKeyboard(x);
+    ensureTrayHost(x);
+  }
+  void TearDown() override { resetKeyboard(x); }
+
+  // A switch of the keyboard's group reaches the log.
+  void expectGroupSwitchLogged(RunningProgram& program) {
+    x.lockGroup(1);
+    EXPECT_TRUE(program.waitForLog("입력 언어 변경: " + kEnglish + " → " + kKorean))
+        << program.log();
+  }
+  static void expectQuitOnTerminate(RunningProgram& program) {
+    program.signal(SIGTERM);
+    EXPECT_EQ(program.wait(5), 0) << "SIGTERM not obeyed";
+  }
+
+  XTestClient x;
+};
+
+// Stopped as a service can be at login: the program starts, follows the
+// keyboard and quits on SIGTERM without waiting for either; once they go on,
+// IBus is followed.
+TEST_F(Buses, StoppedBusesAtStartUpHoldNothingUp) {
+  PrivateBus session;
+  IBusDaemon ibus("stopped");
+  std::string why;
+  ASSERT_TRUE(ibus.start(why)) << why;
+  // ibus-daemon sets the keymap to its engine's layout alone.
+  resetKeyboard(x);
+  session.stop();
+  ibus.process()->signal(SIGSTOP);
+  // Qt's own IBus module would connect at start-up too.
+  RunningProgram program("stopped", {"DBUS_SESSION_BUS_ADDRESS=" + session.address(),
+                                     "IBUS_ADDRESS=" + ibus.address(), "QT_IM_MODULE=ibus"});
+  EXPECT_TRUE(program.started(5.0)) << "no start-up line while the buses are stopped";
+  expectGroupSwitchLogged(program);
+  EXPECT_TRUE(program.waitForLog("the session bus does not answer")) << program.log();
+
+  ibus.process()->signal(SIGCONT);
+  session.resume();
+  EXPECT_TRUE(program.waitForLog("입력 언어 변경: " + kKorean + " → " + kEnglish))
+      << "IBus's engine not followed once the daemon went on: " << program.log();
+  expectQuitOnTerminate(program);
+
+  // And a program stopped this way quits at once, at any moment.
+  session.stop();
+  RunningProgram early("stopped-early", {"DBUS_SESSION_BUS_ADDRESS=" + session.address()});
+  pause(0.2);
+  expectQuitOnTerminate(early);
+}
+
+TEST_F(Buses, ADeeplyNestedPropertyFromAnyClientChangesNothingAndTogglesGoOn) {
+  IBusDaemon ibus("deep");
+  std::string why;
+  ASSERT_TRUE(ibus.start(why)) << why;
+  RunningProgram program("deep", {"IBUS_ADDRESS=" + ibus.address()});
+  ASSERT_TRUE(program.started()) << program.log();
+  ASSERT_TRUE(ibus.selectEngine("hangul"));
+  IBusClient panel(ibus.address());
+  ASSERT_TRUE(panel.connected());
+  const auto toggleUntil = [&](unsigned state, const std::string& line) {
+    return eventually([&] {
+      panel.activateInputMode(state);
+      return program.waitForLog(line, 0.2);
+    });
+  };
+  ASSERT_TRUE(toggleUntil(1, "→ " + kHangul + "\n")) << program.log();
+
+  IBusClient stranger(ibus.address());
+  ASSERT_TRUE(stranger.connected());
+  for (int i = 0; i < 5; ++i) {
+    stranger.sendUpdateProperty(deepValue(20));
+  }
+  EXPECT_TRUE(toggleUntil(0, kHangul + " → " + kEnglish + "\n"))
+      << "the toggle after the nested messages was not logged: " << program.log();
+  EXPECT_LT(tools::processMemory(program.pid()).privateDirtyKb, 100 * 1024);
+  EXPECT_EQ(program.linesWith("입력 언어 변경"), 2) << program.log();
+  expectQuitOnTerminate(program);
+}
+
+TEST_F(Buses, AnAddressThatWouldRunAProgramRunsNothing) {
+  const std::string ranIBus = tempPath("ran-ibus");
+  const std::string ranSession = tempPath("ran-session");
+  const std::string ranFile = tempPath("ran-file");
+  {
+    RunningProgram program(
+        "unixexec", {"IBUS_ADDRESS=unixexec:path=/usr/bin/touch,argv1=" + ranIBus,
+                     "DBUS_SESSION_BUS_ADDRESS=unixexec:path=/usr/bin/touch,argv1=" + ranSession});
+    ASSERT_TRUE(program.started()) << program.log();
+    expectGroupSwitchLogged(program);
+    EXPECT_EQ(program.linesWith("IBus: refused the address unixexec:"), 1) << program.log();
+    EXPECT_EQ(program.linesWith("session bus: refused the address unixexec:"), 1) << program.log();
+    expectQuitOnTerminate(program);
+  }
+  resetKeyboard(x);
+  // The address in IBus's address file, as ibus-daemon would write it.
+  const std::string addressFile = tempPath("ibus-address");
+  std::ofstream(addressFile) << "IBUS_ADDRESS=unixexec:path=/usr/bin/touch,argv1=" << ranFile
+                             << "\n";
+  RunningProgram program("unixexec-file", {"-IBUS_ADDRESS", "IBUS_ADDRESS_FILE=" + addressFile});
+  ASSERT_TRUE(program.started()) << program.log();
+  expectGroupSwitchLogged(program);
+  EXPECT_EQ(program.linesWith("IBus: refused the address unixexec:"), 1) << program.log();
+  expectQuitOnTerminate(program);
+  EXPECT_FALSE(std::filesystem::exists(ranIBus));
+  EXPECT_FALSE(std::filesystem::exists(ranSession));
+  EXPECT_FALSE(std::filesystem::exists(ranFile));
+  std::filesystem::remove(addressFile);
+}
+
+// ibus-daemon started again at the address IBUS_ADDRESS names: found again,
+// with no change announced while it restarts with the same engine.
+TEST_F(Buses, IBusRestartedAtAFixedAddressIsFollowedAgainWithoutAPhantomSwitch) {
+  IBusDaemon ibus("restart");
+  std::string why;
+  ASSERT_TRUE(ibus.start(why)) << why;
+  RunningProgram program("restart", {"IBUS_ADDRESS=" + ibus.address()});
+  ASSERT_TRUE(program.waitForLog("Vellicor 앱 시작. 현재: " + kEnglish)) << program.log();
+  // The keyboard's own group differs from what IBus's engine types (IBus
+  // keeps a layout of its own): while the daemon is away, it would speak.
+  resetKeyboard(x);
+  x.lockGroup(1);
+  pause(0.3);
+
+  ASSERT_TRUE(ibus.start(why)) << why;  // stopped and started again with the same engine
+  pause(1.0);
+  EXPECT_EQ(program.linesWith("입력 언어 변경"), 0) << program.log();
+
+  ASSERT_TRUE(ibus.selectEngine("hangul"));
+  IBusClient panel(ibus.address());
+  EXPECT_TRUE(eventually([&] {
+    panel.activateInputMode(1);
+    return program.waitForLog(kEnglish + " → " + kHangul + "\n", 0.2);
+  })) << "a toggle after the restart was not logged: "
+      << program.log();
+
+  // Gone for good, it hands over to the keyboard's group after the grace.
+  ibus.stop();
+  EXPECT_TRUE(program.waitForLog(kHangul + " → " + kKorean + "\n", 10.0)) << program.log();
+  EXPECT_EQ(program.linesWith("입력 언어 변경"), 2) << program.log();
+  expectQuitOnTerminate(program);
+}
+
+}  // namespace
+}  // namespace vellicor::e2e
