@@ -128,7 +128,9 @@ struct XkbKeyboard::Impl final : QAbstractNativeEventFilter {
   }
 
   bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override {
-    if (xcbEventType(eventType, message) != firstEvent) {
+    // Only the server knows the keyboard's state: an XKB event another client
+    // sent would announce a switch nobody made.
+    if (serverEventType(eventType, message) != firstEvent) {
       return false;
     }
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
