@@ -375,6 +375,15 @@ bool XTestClient::selectionOwned(const std::string& selection) {
   return XGetSelectionOwner(display_, XInternAtom(display_, selection.c_str(), False)) != None;
 }
 
+void XTestClient::endSelectionOwner(const std::string& selection) {
+  const Window owner =
+      XGetSelectionOwner(display_, XInternAtom(display_, selection.c_str(), False));
+  if (owner != None) {
+    XKillClient(display_, owner);
+  }
+  XSync(display_, False);
+}
+
 Child::Child(const std::vector<std::string>& argv, const std::string& stderrPath) {
   std::vector<char*> args;
   for (const auto& a : argv) {

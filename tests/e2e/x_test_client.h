@@ -82,6 +82,10 @@ class XTestClient {
   // Whether some client owns the selection, as a running tray host owns
   // _NET_SYSTEM_TRAY_S0.
   bool selectionOwned(const std::string& selection);
+  // Ends the client that owns the selection on this display (the server closes
+  // its connection, and a tray host or compositor exits with it), as closing
+  // that program would; the same programs on other displays are left alone.
+  void endSelectionOwner(const std::string& selection);
 
  private:
   _XDisplay* display_;
