@@ -74,7 +74,7 @@ TEST(Program, WithoutATrayTheLogSaysSoTheHUDWorksAndTheIconDocksWhenOneAppears) 
   ASSERT_TRUE(x.connected());
   resetKeyboard(x);
   const Screen screen(x);
-  run({"pkill", "-x", "trayer"});
+  x.endSelectionOwner("_NET_SYSTEM_TRAY_S0");
   ASSERT_TRUE(eventually([&] { return !x.selectionOwned("_NET_SYSTEM_TRAY_S0"); }));
   RunningProgram program("notray");
   ASSERT_TRUE(program.started()) << program.log();

@@ -144,24 +144,42 @@ std::optional<Box> Screen::menuBox() const {
 }
 
 bool Screen::openMenu(int button) const {
-  // Clicked where it has come to rest: a tray host places a new icon, then its
-  // panel may grow and move.
-  std::optional<Box> icon;
-  int still = 0;
-  const bool settled = eventually(
-      [&] {
-        const auto now = trayIcon();
-        still = now && icon && now->x == icon->x && now->y == icon->y ? still + 1 : 0;
-        icon = now;
-        return still >= 10;
-      },
-      10.0);
-  if (!settled) {
-    return false;
+  // Clicked where it has come to rest on the screen: a tray host places a new
+  // icon, then its panel may grow and move, and a window manager placing the
+  // panel anew can hold it partly off the screen for a while. On a busy
+  // machine the panel can still move after a short rest: a click that missed
+  // the icon is made again where it is now, as a person would.
+  const auto root = x.window(x.rootWindow());
+  const Box screenBox = root ? Box{0, 0, root->width, root->height} : Box{};
+  constexpr int kAttempts = 3;
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    std::optional<Box> icon;
+    int still = 0;
+    const bool settled = eventually(
+        [&] {
+          auto now = trayIcon();
+          if (now && !now->inside(screenBox)) {
+            now.reset();
+          }
+          still = now && icon && now->x == icon->x && now->y == icon->y ? still + 1 : 0;
+          icon = now;
+          return still >= 10;
+        },
+        10.0);
+    if (!settled) {
+      return false;
+    }
+    x.movePointer(icon->centreX(), icon->centreY());
+    x.click(button);
+    if (eventually([&] { return menu() != 0; })) {
+      return true;
+    }
+    const auto now = trayIcon();
+    if (!now || (now->x == icon->x && now->y == icon->y)) {
+      return false;  // the icon is where it was clicked, and no menu came
+    }
   }
-  x.movePointer(icon->centreX(), icon->centreY());
-  x.click(button);
-  return eventually([&] { return menu() != 0; });
+  return false;
 }
 
 }  // namespace vellicor::e2e

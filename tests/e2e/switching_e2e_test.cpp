@@ -1,11 +1,13 @@
 // Switching input sources the way people and their tools do: layout keys,
 // auto-typing tools that flip the group around every key, keymaps changed with
-// setxkbmap, and keymaps whose group names hold control characters.
+// setxkbmap, keymaps renamed again and again by another client, and keymaps
+// whose group names hold control characters.
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <string>
+#include <vector>
 
 #include "running_program.h"
 
@@ -54,6 +56,47 @@ TEST_F(Switching, AKeymapChangeFollowedAtOnceByASwitchIsAnnouncedOnceWithTheNewN
   pause(0.3);
   EXPECT_EQ(program.linesWith("입력 언어 변경"), 1) << program.log();
   EXPECT_EQ(program.linesWith("→ " + kKorean), 0);
+}
+
+TEST_F(Switching, EverySwitchIsAnnouncedWhileAnotherClientKeepsRenamingAGroup) {
+  RunningProgram program("renames");
+  ASSERT_TRUE(program.started()) << program.log();
+  // Group 2, which this keyboard does not use, renamed every 20 ms: the keymap
+  // is never quiet for long, and each switch comes amid its name changes.
+  int renames = 0;
+  const auto rename = [&] { return x.setGroupName(2, renames++ % 2 == 0 ? "Third" : "Other"); };
+  constexpr int kSwitches = 60;
+  for (int i = 0; i < kSwitches; ++i) {
+    ASSERT_TRUE(rename());
+    x.lockGroup(i % 2 == 0 ? 1 : 0);
+    // The renaming goes on until the switch is logged (for 10 s at the most).
+    bool logged = false;
+    for (int wait = 0; wait < 500 && !logged; ++wait) {
+      pause(0.02);
+      logged = program.linesWith("입력 언어 변경") > i;
+      if (!logged) {
+        rename();
+      }
+    }
+    ASSERT_TRUE(logged) << "switch " << i + 1 << " of " << kSwitches << " was not logged\n"
+                        << program.log();
+  }
+  // Time for a late line, which must not come.
+  pause(0.3);
+  std::vector<std::string> changes;
+  for (const auto& line : program.logLines()) {
+    if (const auto at = line.find("입력 언어 변경: "); at != std::string::npos) {
+      changes.push_back(line.substr(at));
+    }
+  }
+  ASSERT_EQ(changes.size(), static_cast<std::size_t>(kSwitches)) << program.log();
+  for (std::size_t i = 0; i < changes.size(); ++i) {
+    EXPECT_EQ(changes[i], "입력 언어 변경: " + (i % 2 == 0 ? kEnglish + " → " + kKorean
+                                                           : kKorean + " → " + kEnglish))
+        << "line " << i + 1;
+  }
+  EXPECT_TRUE(eventually([&] { return screen.hudText() == kEnglish; }))
+      << "the HUD shows \"" << screen.hudText() << "\"";
 }
 
 TEST_F(Switching, AGroupLockedBeyondANewKeymapsGroupsIsBroughtBackIntoRange) {

@@ -113,6 +113,26 @@ bool XTestClient::setGroupNames(const std::vector<std::string>& names) {
   return ok;
 }
 
+bool XTestClient::setGroupName(unsigned group, const std::string& name) {
+  if (group >= XkbNumKbdGroups) {
+    return false;
+  }
+  XkbDescPtr keyboard = XkbAllocKeyboard();
+  if (keyboard == nullptr) {
+    return false;
+  }
+  keyboard->device_spec = XkbUseCoreKbd;
+  // Xlib sends the groups whose atom is not None: this one alone.
+  bool ok = XkbAllocNames(keyboard, XkbGroupNamesMask, 0, 0) == Success;
+  if (ok) {
+    keyboard->names->groups[group] = XInternAtom(display_, name.c_str(), False);
+    ok = XkbSetNames(display_, XkbGroupNamesMask, 0, 0, keyboard) != 0;
+  }
+  XSync(display_, False);
+  XkbFreeKeyboard(keyboard, 0, True);
+  return ok;
+}
+
 std::optional<WindowState> XTestClient::window(unsigned long id) {
   XWindowAttributes attributes{};
   if (XGetWindowAttributes(display_, id, &attributes) == 0) {
@@ -353,6 +373,15 @@ int XTestClient::inkIn(const Box& area) {
 
 bool XTestClient::selectionOwned(const std::string& selection) {
   return XGetSelectionOwner(display_, XInternAtom(display_, selection.c_str(), False)) != None;
+}
+
+void XTestClient::endSelectionOwner(const std::string& selection) {
+  const Window owner =
+      XGetSelectionOwner(display_, XInternAtom(display_, selection.c_str(), False));
+  if (owner != None) {
+    XKillClient(display_, owner);
+  }
+  XSync(display_, False);
 }
 
 Child::Child(const std::vector<std::string>& argv, const std::string& stderrPath) {

@@ -57,6 +57,9 @@ class XTestClient {
   void pressKeys(const std::vector<std::string>& keysyms);
   // Renames the keyboard's first groups, as a keymap with such names would.
   bool setGroupNames(const std::vector<std::string>& names);
+  // Renames one group and no other, whether or not the keymap has that group:
+  // the server keeps a name for each of the four groups XKB knows.
+  bool setGroupName(unsigned group, const std::string& name);
   std::optional<WindowState> window(unsigned long id);
   // The window's parent, 0 when it has none or is gone.
   unsigned long parentOf(unsigned long id);
@@ -79,6 +82,10 @@ class XTestClient {
   // Whether some client owns the selection, as a running tray host owns
   // _NET_SYSTEM_TRAY_S0.
   bool selectionOwned(const std::string& selection);
+  // Ends the client that owns the selection on this display (the server closes
+  // its connection, and a tray host or compositor exits with it), as closing
+  // that program would; the same programs on other displays are left alone.
+  void endSelectionOwner(const std::string& selection);
 
  private:
   _XDisplay* display_;

@@ -6,20 +6,20 @@
 #include <xcb/xkb.h>
 #undef explicit
 
+#include "platform/qt/sources/keymap_settle.h"
 #include "platform/qt/x11/x11_connection.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
 #include <QTimer>
+#include <algorithm>
+#include <chrono>
 #include <utility>
 #include <vector>
 
 namespace vellicor::qt {
 namespace {
 
-// Keymap changes come in bursts (new keyboard, map, names); names are read
-// once the burst has settled.
-constexpr int kNamesSettleMs = 30;
 constexpr std::size_t kMaxGroups = 4;
 constexpr uint32_t kRulesNamesMaxWords = 4096;
 
@@ -102,14 +102,31 @@ struct XkbKeyboard::Impl final : QAbstractNativeEventFilter {
   RulesNames rules;
   GroupsWrap controls;
   int group = 0;  // as the server reports it, possibly out of range
-  QTimer settle;
+  // When the names are read again after a keymap change, and when a switch
+  // held meanwhile is announced; `due` fires then.
+  KeymapSettle settle;
+  QTimer due;
 
   Impl() {
-    settle.setSingleShot(true);
-    settle.setInterval(kNamesSettleMs);
-    QObject::connect(&settle, &QTimer::timeout, [this] {
-      reread();
-      changed();
+    due.setSingleShot(true);
+    due.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&due, &QTimer::timeout, [this] {
+      switch (settle.fire(KeymapSettle::Clock::now())) {
+        case KeymapSettle::Due::kSettled:
+          reread();
+          changed();
+          break;
+        case KeymapSettle::Due::kHeldSwitch:
+          // The group the server has now may be that of a later switch whose
+          // event is still on its way, and that switch would then never be
+          // announced: the held switch keeps the group its event reported.
+          rereadNames();
+          changed();
+          break;
+        case KeymapSettle::Due::kNothing:
+          break;
+      }
+      schedule();
     });
   }
   ~Impl() override {
@@ -118,17 +135,34 @@ struct XkbKeyboard::Impl final : QAbstractNativeEventFilter {
     }
   }
 
-  void reread() {
+  void schedule() {
+    const auto at = settle.due();
+    if (!at) {
+      due.stop();
+      return;
+    }
+    const auto wait =
+        std::chrono::ceil<std::chrono::milliseconds>(*at - KeymapSettle::Clock::now());
+    due.start(std::max(wait, std::chrono::milliseconds(0)));
+  }
+
+  void rereadNames() {
     controls = readControls(connection);
     groupNames = readGroupNames(connection, controls.numGroups);
     rules = readRulesNames(connection);
+  }
+
+  void reread() {
+    rereadNames();
     if (const auto g = readGroup(connection)) {
       group = *g;
     }
   }
 
   bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override {
-    if (xcbEventType(eventType, message) != firstEvent) {
+    // Only the server knows the keyboard's state: an XKB event another client
+    // sent would announce a switch nobody made.
+    if (serverEventType(eventType, message) != firstEvent) {
       return false;
     }
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
@@ -138,10 +172,12 @@ struct XkbKeyboard::Impl final : QAbstractNativeEventFilter {
         const auto* state = reinterpret_cast<const xcb_xkb_state_notify_event_t*>(event);
         if ((state->changed & XCB_XKB_STATE_PART_GROUP_STATE) != 0) {
           group = state->group;
-          // While a keymap change settles, the names held are the old ones:
-          // the change is announced once they have been read again.
-          if (!settle.isActive()) {
+          // While a keymap change settles, the names held may be the old
+          // ones: the switch is announced shortly, with names read again.
+          if (settle.groupSwitched(KeymapSettle::Clock::now())) {
             changed();
+          } else {
+            schedule();
           }
         }
         break;
@@ -149,7 +185,8 @@ struct XkbKeyboard::Impl final : QAbstractNativeEventFilter {
       case XCB_XKB_NEW_KEYBOARD_NOTIFY:
       case XCB_XKB_MAP_NOTIFY:
       case XCB_XKB_NAMES_NOTIFY:
-        settle.start();
+        settle.keymapChanged(KeymapSettle::Clock::now());
+        schedule();
         break;
       default:
         break;

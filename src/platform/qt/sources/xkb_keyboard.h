@@ -12,8 +12,9 @@ namespace vellicor::qt {
 // Watches the core keyboard through the X extension XKB on Qt's own X
 // connection: the effective group from state notifications, and the group
 // names and rules names, read again shortly after the keyboard or its names
-// change. A switch that comes while a keymap change settles is announced once
-// the names have been read again, never with the old ones.
+// change. A switch that comes while a keymap change settles is announced with
+// the names read again, never with the old ones, and at most 5 ms after it
+// however long the keymap goes on changing (see KeymapSettle).
 class XkbKeyboard final : public SourceTracker {
  public:
   // `changed` runs on the main thread after each group switch or keymap change.

@@ -24,7 +24,9 @@ struct SelectionWatch::Impl final : QAbstractNativeEventFilter {
   }
 
   bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override {
-    if (xcbEventType(eventType, message) != notifyEvent) {
+    // Only the server knows who owns the selection: a notification another
+    // client sent could make a running tray host or compositor seem gone.
+    if (serverEventType(eventType, message) != notifyEvent) {
       return false;
     }
     const auto* notify = static_cast<const xcb_xfixes_selection_notify_event_t*>(message);

@@ -46,11 +46,13 @@ void addEventMask(xcb_connection_t* c, unsigned window, unsigned mask) {
   xcb_flush(c);
 }
 
-unsigned xcbEventType(const QByteArray& eventType, const void* message) {
+unsigned serverEventType(const QByteArray& eventType, const void* message) {
   if (eventType != "xcb_generic_event_t") {
     return 0;
   }
-  return static_cast<const xcb_generic_event_t*>(message)->response_type & 0x7f;
+  constexpr uint8_t kSentByAClient = 0x80;
+  const uint8_t type = static_cast<const xcb_generic_event_t*>(message)->response_type;
+  return (type & kSentByAClient) != 0 ? 0 : type;
 }
 
 }  // namespace vellicor::qt

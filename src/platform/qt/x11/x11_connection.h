@@ -25,9 +25,15 @@ unsigned screenSelection(xcb_connection_t* c, std::string_view prefix);
 // bits already selected (Qt's own among them).
 void addEventMask(xcb_connection_t* c, unsigned window, unsigned mask);
 
-// The response type, without the sent-by-a-client bit, of what a native event
-// filter was given; 0 (an error's) for anything that is not an xcb event.
-unsigned xcbEventType(const QByteArray& eventType, const void* message);
+// The response type of what a native event filter was given, when the X
+// server itself generated it; 0 (an error's) for an event that a client sent
+// with SendEvent, and for anything that is not an xcb event. Any client on the
+// display may send any event to the program's windows, or to the root window
+// for everyone who listens there, and the server passes it on as given, marked
+// only by the sent-by-a-client bit: a sent XKB state, selection owner or
+// property notification says nothing about the keyboard, the selection or the
+// property, so the filters act on the server's own events alone.
+unsigned serverEventType(const QByteArray& eventType, const void* message);
 
 // An xcb reply, freed with its owner.
 template <class T>

@@ -59,7 +59,9 @@ struct ActiveWindowWatch::Impl final : QAbstractNativeEventFilter {
   }
 
   bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override {
-    if (xcbEventType(eventType, message) == XCB_PROPERTY_NOTIFY) {
+    // Only the server's notifications mean that the property changed; ones
+    // another client sends, as many as it likes, would each cost a read of it.
+    if (serverEventType(eventType, message) == XCB_PROPERTY_NOTIFY) {
       const auto* notify = static_cast<const xcb_property_notify_event_t*>(message);
       if (notify->window == root && notify->atom == activeAtom) {
         activeWindowChanged();
