@@ -21,7 +21,7 @@ namespace vellicor::bench {
 namespace {
 
 // A window of the program reparented into another client's window: the docked tray icon.
-bool trayIconDocked(Display* d, Window w, int depth = 0) {
+bool trayIconDocked(Display* d, Window w, const char* program, int depth = 0) {
   Window r = 0, parent = 0;
   Window* children = nullptr;
   unsigned count = 0;
@@ -30,12 +30,12 @@ bool trayIconDocked(Display* d, Window w, int depth = 0) {
   }
   bool found = false;
   for (unsigned i = 0; i < count && !found; ++i) {
-    if (depth > 0 && classIs(d, children[i], "vellicor")) {
+    if (depth > 0 && classIs(d, children[i], program)) {
       XWindowAttributes a{};
       found = XGetWindowAttributes(d, children[i], &a) != 0 && a.map_state == IsViewable;
     }
     if (!found && depth < 3) {
-      found = trayIconDocked(d, children[i], depth + 1);
+      found = trayIconDocked(d, children[i], program, depth + 1);
     }
   }
   if (children != nullptr) {
@@ -109,10 +109,10 @@ bool classIs(Display* d, Window w, const char* name) {
   return match;
 }
 
-bool waitDocked(Display* d, double seconds) {
+bool waitDocked(Display* d, double seconds, const char* program) {
   const auto start = Clock::now();
   while (msSince(start) < seconds * 1000) {
-    if (trayIconDocked(d, DefaultRootWindow(d))) {
+    if (trayIconDocked(d, DefaultRootWindow(d), program)) {
       return true;
     }
     std::this_thread::sleep_for(std::chrono::microseconds(500));

@@ -20,7 +20,8 @@ pid_t spawn(const std::vector<std::string>& argv);
 void stop(pid_t pid);
 bool classIs(Display* d, Window w, const char* name);
 // Waits for the program's tray icon to dock in the tray host.
-bool waitDocked(Display* d, double seconds);
+// Waits for a tray icon of the program whose WM_CLASS instance is `program`.
+bool waitDocked(Display* d, double seconds, const char* program = "vellicor");
 
 // Per thread: its name and context switches; and the process's CPU time in ticks.
 struct Activity {
