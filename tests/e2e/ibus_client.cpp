@@ -32,7 +32,8 @@ IBusClient::~IBusClient() {
 }
 
 void IBusClient::activateInputMode(unsigned state) {
-  for (int engine = 1; engine <= 4; ++engine) {
+  // Each engine made has a number of its own, counting up for the daemon's life.
+  for (int engine = 1; engine <= 32; ++engine) {
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.IBus.Hangul"),
         QStringLiteral("/org/freedesktop/IBus/Engine/%1").arg(engine),

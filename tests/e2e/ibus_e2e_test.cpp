@@ -50,7 +50,19 @@ class IBusSession : public LaunchedSession {
   // The program first, IBus after it: the program finds the daemon when it comes.
   static void SetUpTestSuite() {
     launchProgram();
+    startDaemon();
+  }
+  // A daemon the program follows: the keyboard's group and IBus's US engine
+  // name the same, so only a mode of the Hangul engine shows that the program
+  // has found the new daemon.
+  static void startDaemon() {
+    delete daemon;
     daemon = startIBus(whyNot).release();
+    if (daemon == nullptr) {
+      return;
+    }
+    IBusClient panel;
+    followed = selectEngine("hangul") && activateUntil(panel, 1, kHangul);
   }
   // Each test starts with a daemon running the US keyboard engine.
   void SetUp() override {
@@ -58,10 +70,10 @@ class IBusSession : public LaunchedSession {
       GTEST_SKIP() << "IBus cannot run here: " << whyNot;
     }
     if (daemon->wait(0).has_value()) {
-      delete daemon;
-      daemon = startIBus(whyNot).release();
+      startDaemon();
       ASSERT_NE(daemon, nullptr) << whyNot;
     }
+    ASSERT_TRUE(followed) << "the program did not follow the new ibus-daemon";
     ASSERT_TRUE(selectEngine("xkb:us::eng"));
     ASSERT_TRUE(nameIs(kEnglish));
     ASSERT_TRUE(pumpUntil([] { return !program->hudViewable(*x); }, 3.0));
@@ -79,6 +91,7 @@ class IBusSession : public LaunchedSession {
   }
   static inline std::string whyNot;
   static inline Child* daemon = nullptr;
+  static inline bool followed = false;
 };
 
 TEST_F(IBusSession, TheHangulEnginesModeIsTheSourceAndEachToggleIsAnnouncedOnce) {
