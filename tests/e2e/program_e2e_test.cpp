@@ -26,6 +26,12 @@ TEST(Program, WithoutADisplayItSaysSoAndFails) {
   // A packaged program has no scripts beside it to suggest.
   EXPECT_EQ(readFile(err).find("tools/"), std::string::npos) << readFile(err);
 
+  // A Wayland session without XWayland says what is missing, with a status of its own.
+  const std::string wayland = errPath("noxwayland");
+  Child noXWayland({"env", "-u", "DISPLAY", "WAYLAND_DISPLAY=wayland-9", programPath()}, wayland);
+  EXPECT_EQ(noXWayland.wait(10), 4);
+  EXPECT_NE(readFile(wayland).find("runs no XWayland"), std::string::npos) << readFile(wayland);
+
   const std::string bad = errPath("baddisplay");
   Child unreachable({"env", "DISPLAY=:97", programPath()}, bad);
   EXPECT_EQ(unreachable.wait(10), 2);

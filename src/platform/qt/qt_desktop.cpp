@@ -8,8 +8,9 @@
 #include "platform/common/outside_text.h"
 #include "platform/qt/sources/fcitx5_tracker.h"
 #include "platform/qt/sources/ibus_tracker.h"
+#include "platform/qt/sources/session_trackers.h"
 #include "platform/qt/sources/xkb_keyboard.h"
-#include "platform/qt/x11/selection_watch.h"
+#include "platform/qt/tray_presence.h"
 #include "platform/qt/x11/x11_support.h"
 
 namespace vellicor::qt {
@@ -77,7 +78,14 @@ std::unique_ptr<QtDesktop> QtDesktop::open(std::string& error) {
   d->ibus_ = std::make_unique<IBusTracker>([d] { d->sourceChanged(); }, note, layout);
   d->fcitx5_ = std::make_unique<Fcitx5Tracker>(
       d->sessionBus, [d] { d->sourceChanged(); }, note);
-  d->trackers_ = {d->fcitx5_.get(), d->ibus_.get(), d->keyboard_.get()};
+  d->session_ = openSessionTracker([d] { d->sourceChanged(); }, note);
+  d->trackers_ = {d->fcitx5_.get(), d->ibus_.get()};
+  if (d->session_) {
+    d->note("Wayland session: the input source is followed through " + d->session_->description());
+    d->trackers_.push_back(d->session_.get());
+    d->screens.followOutput([d] { return d->session_->activeOutput(); });
+  }
+  d->trackers_.push_back(d->keyboard_.get());
   d->selectedBy_ = d->trackers_.size();
   d->inputSources.setCurrent(d->selected());
   d->launchWhenSettled();
@@ -85,22 +93,23 @@ std::unique_ptr<QtDesktop> QtDesktop::open(std::string& error) {
     d->recheckFrameworks();
     d->workspaceCenter.post(d->application.didActivateApplicationNotification());
   });
-  // The status item needs a system tray to be seen: the log says when there is
-  // none, and when one arrives.
-  const auto trayLine = [d](bool present) {
-    d->log.writeLine(present
-                         ? "system tray found: the badge is shown there"
-                         : "no system tray: the badge shows once one starts; until then the panel "
-                           "still shows each switch, and SIGTERM (kill " +
-                               std::to_string(getpid()) + ") quits Vellicor");
-  };
   if (!QtFonts::coverKorean()) {
     d->log.writeLine("no font for Korean text: install fonts-nanum");
   }
-  d->trayHost_ = SelectionWatch::open("_NET_SYSTEM_TRAY_S", trayLine);
-  if (d->trayHost_ && !d->trayHost_->owned()) {
-    trayLine(false);
-  }
+  // The status item needs a system tray to be seen: the log says when there is
+  // none, and when one arrives.
+  d->trayPresence_ = std::make_unique<TrayPresence>(d->sessionBus, [d](bool present) {
+    const bool first = !d->trayKnown_;
+    d->trayKnown_ = true;
+    if (present && !first) {
+      d->log.writeLine("system tray found: the badge is shown there");
+    } else if (!present) {
+      d->log.writeLine(
+          "no system tray: the badge shows once one starts; until then the panel still shows "
+          "each switch, and SIGTERM (kill " +
+          std::to_string(getpid()) + ") quits Vellicor");
+    }
+  });
   return desktop;
 }
 
@@ -127,9 +136,14 @@ void QtDesktop::recheckFrameworks() {
 }
 
 NamedSource QtDesktop::selected() {
+  // IBus's keyboard-layout engines yield while the session's tracker names one.
+  const bool sessionSpeaks = session_ && session_->current().has_value();
   std::size_t by = 0;
   std::optional<NamedSource> source;
   for (; by < trackers_.size(); ++by) {
+    if (sessionSpeaks && trackers_[by]->yieldsToSession()) {
+      continue;
+    }
     if ((source = trackers_[by]->current())) {
       break;
     }

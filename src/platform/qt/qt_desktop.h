@@ -25,24 +25,28 @@ namespace vellicor::qt {
 class XkbKeyboard;
 class Fcitx5Tracker;
 class IBusTracker;
+class SessionTracker;
 class ActiveWindowWatch;
-class SelectionWatch;
+class TrayPresence;
 
 // Every platform service on the Linux desktop, over a QApplication that must
 // already exist. The selected source comes from a set of trackers, in this
 // order of precedence: the input-method framework that owns the keyboard
-// (Fcitx5 while it runs, then IBus while it runs and has an engine) before the
-// keyboard's XKB group, which always names one. A change seen by any of them
-// posts the selected-source notification. A framework that lets go of the
-// keyboard (it quits, or restarts) keeps naming its last source for a grace
-// of three seconds: one that comes back within it, naming the same, changes
-// nothing, and only a real switch is announced. The program is launched once
-// each tracker has read its framework once (or found it absent), or after
-// half a second, whichever comes first, so that it starts with what they name
-// without waiting on a framework that does not answer. Activations of other
-// applications post the workspace notification. The log says when there is
-// no system tray to show the status item, and when one arrives, and when no
-// installed font can show Korean.
+// (Fcitx5 while it runs, then IBus while it runs and has an engine), then the
+// session's own tracker in a Wayland session (the compositor's layout; IBus's
+// plain keyboard-layout engines yield to it), then the keyboard's XKB group,
+// which always names one. A change seen by any of them posts the
+// selected-source notification. A framework that lets go of the keyboard (it
+// quits, or restarts) keeps naming its last source for a grace of three
+// seconds: one that comes back within it, naming the same, changes nothing,
+// and only a real switch is announced. The program is launched once each
+// tracker has read its framework once (or found it absent), or after half a
+// second, whichever comes first, so that it starts with what they name
+// without waiting on a framework that does not answer. The panel goes to the
+// output the session's tracker says is in use, where it can tell. Activations
+// of other applications post the workspace notification. The log says which
+// session tracker follows the source, when there is no system tray to show the
+// status item, and when one arrives, and when no installed font can show Korean.
 class QtDesktop {
  public:
   // Sets up how Qt reaches the display; call before the QApplication exists.
@@ -81,6 +85,7 @@ class QtDesktop {
   std::unique_ptr<XkbKeyboard> keyboard_;
   std::unique_ptr<IBusTracker> ibus_;
   std::unique_ptr<Fcitx5Tracker> fcitx5_;
+  std::unique_ptr<SessionTracker> session_;
   std::vector<SourceTracker*> trackers_;  // by precedence
   // The tracker that named the source last, by its place in `trackers_`, and
   // what it named; while `holding_`, that is still the source.
@@ -89,7 +94,8 @@ class QtDesktop {
   bool holding_ = false;
   QTimer grace_;
   std::unique_ptr<ActiveWindowWatch> activation_;
-  std::unique_ptr<SelectionWatch> trayHost_;
+  std::unique_ptr<TrayPresence> trayPresence_;
+  bool trayKnown_ = false;
 };
 
 }  // namespace vellicor::qt

@@ -17,28 +17,39 @@
 
 namespace {
 
+std::string environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+// A Wayland session without XWayland: nothing to show the badge and panel on.
+constexpr int kNoXWayland = 4;
+
 // Qt gives up with an abort when it cannot reach the display, so the display
-// is tried first, to say plainly what is wrong.
-bool checkDisplay(const std::string& display) {
+// is tried first, to say plainly what is wrong: 0 when it can be used, else
+// the exit status.
+int checkDisplay(const std::string& display) {
+  if (display.empty() && !environment("WAYLAND_DISPLAY").empty()) {
+    std::fprintf(stderr,
+                 "vellicor: this Wayland session runs no XWayland (DISPLAY is not set): Vellicor "
+                 "shows its badge and panel through X11, and follows the session's layout "
+                 "beside it. Enable XWayland in the session, or start Vellicor with -display.\n");
+    return kNoXWayland;
+  }
   if (display.empty()) {
     std::fprintf(stderr,
                  "vellicor: no X display: DISPLAY is not set and no -display was given. Start "
                  "Vellicor from a desktop session on X11 or XWayland.\n");
-    return false;
+    return 2;
   }
   xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
   const int error = xcb_connection_has_error(c);
   xcb_disconnect(c);
   if (error != 0) {
     std::fprintf(stderr, "vellicor: cannot open X display \"%s\"\n", display.c_str());
-    return false;
+    return 2;
   }
-  return true;
-}
-
-std::string environment(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr ? value : "";
+  return 0;
 }
 
 int alreadyRunning(long holder) {
@@ -77,8 +88,8 @@ int main(int argc, char** argv) {
   }
   // Qt reads -display from the arguments itself, so both reach the same display.
   const std::string display = line.display.empty() ? environment("DISPLAY") : line.display;
-  if (!checkDisplay(display)) {
-    return 2;
+  if (const int status = checkDisplay(display); status != 0) {
+    return status;
   }
   // One instance per user and display: a second start says who runs and
   // leaves before it shows anything.

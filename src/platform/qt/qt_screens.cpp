@@ -39,6 +39,24 @@ Rect primaryScreenGeometry() {
 }
 
 Point QtScreens::mouseLocation() const {
+  if (const auto output = activeOutput_ ? activeOutput_() : std::nullopt) {
+    const QRect wanted(output->x, output->y, output->width, output->height);
+    // The same place and size, else the screen that holds the output's middle.
+    QScreen* found = nullptr;
+    for (QScreen* screen : QGuiApplication::screens()) {
+      if (screen->geometry() == wanted) {
+        found = screen;
+        break;
+      }
+      if (found == nullptr && screen->geometry().contains(wanted.center())) {
+        found = screen;
+      }
+    }
+    if (found != nullptr) {
+      const QPoint middle = found->geometry().center();
+      return pixelFromTopLeft(middle.x(), middle.y(), primaryScreenGeometry());
+    }
+  }
   const QPoint p = QCursor::pos();
   return pixelFromTopLeft(p.x(), p.y(), primaryScreenGeometry());
 }

@@ -41,6 +41,8 @@ class IBusEngineState {
 
   // `keyboardLayout` names what Latin mode types: the layout of the keyboard
   // group in use, when known.
+  // Whether the engine is one of IBus's own keyboard-layout engines (xkb:...).
+  bool isLayoutEngine() const { return engine_ && engine_->name.rfind("xkb:", 0) == 0; }
   std::optional<NamedSource> current(
       const std::optional<std::string>& keyboardLayout = std::nullopt) const;
 

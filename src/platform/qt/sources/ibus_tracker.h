@@ -38,6 +38,7 @@ class IBusTracker final : public QObject, public SourceTracker {
 
   std::optional<NamedSource> current() const override;
   bool settled() const override { return settled_; }
+  bool yieldsToSession() const override { return state_.isLayoutEngine(); }
 
  private slots:
   void globalEngineChanged(const QString& name);

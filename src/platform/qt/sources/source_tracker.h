@@ -28,6 +28,9 @@ class SourceTracker {
   // Whether the tracker has read its framework once, or found it absent: the
   // program starts with what the first readings name.
   virtual bool settled() const { return true; }
+  // Whether what it names is only a keyboard layout, which the session's own
+  // tracker (a Wayland compositor's) names better: IBus's xkb: engines.
+  virtual bool yieldsToSession() const { return false; }
   // Something that may go with a switch happened elsewhere (a keymap change,
   // another window activated): a tracker that cannot hear its framework's
   // switches looks again.

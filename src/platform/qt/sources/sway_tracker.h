@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QLocalSocket>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "platform/qt/sources/session_tracker.h"
+#include "platform/qt/sources/sway_ipc.h"
+
+namespace vellicor::qt {
+
+// sway's own layout, over its IPC socket ($SWAYSOCK): asked once, then
+// followed through its input events, which come at every switch whatever
+// window has the focus; the focused output, asked again at each workspace or
+// output event, is where the panel goes. Nothing waits on sway: the socket is
+// read as it delivers. A connection sway ends (or that breaks the protocol) is
+// said once in the log, and sway then names nothing.
+class SwayTracker final : public QObject, public SessionTracker {
+  Q_OBJECT
+
+ public:
+  // `note` writes one line to the log.
+  SwayTracker(const QString& socketPath, std::function<void()> changed,
+              std::function<void(const std::string&)> note);
+  ~SwayTracker() override;
+
+  std::optional<NamedSource> current() const override { return source_; }
+  bool settled() const override { return settled_; }
+  std::string description() const override { return "sway's IPC"; }
+  std::optional<OutputRect> activeOutput() const override { return output_; }
+
+ private:
+  void connected();
+  void readable();
+  void handle(const SwayReader::Message& message);
+  void lost(const std::string& why);
+  void settle();
+  void send(std::uint32_t type, const QByteArray& payload = {});
+
+  std::function<void()> changed_;
+  std::function<void(const std::string&)> note_;
+  QLocalSocket socket_;
+  SwayReader reader_;
+  std::optional<NamedSource> source_;
+  std::optional<OutputRect> output_;
+  bool settled_ = false;
+  bool lost_ = false;
+  bool asking_ = false;  // GET_OUTPUTS sent and not answered yet
+};
+
+}  // namespace vellicor::qt

@@ -1,0 +1,137 @@
+// The program in a sway session (tests/e2e/wayland/sway): started as an X11
+// client through XWayland beside a Wayland window (zenity) and an X window
+// (xterm), it follows sway's own layout whatever window has the focus, puts
+// the panel on the focused output, and shows its badge in swaybar's tray.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "running_program.h"
+#include "wayland_rig.h"
+
+namespace vellicor::e2e {
+namespace {
+
+const std::string kChange = "입력 언어 변경: ";
+
+class SwaySession : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    rig = std::make_unique<WaylandRig>("sway");
+    if (!rig->start(whyNot)) {
+      rig.reset();
+      return;
+    }
+    rig->client("vellicor", "x11", {programPath()});
+    rig->client("waylandwin", "wayland", {"zenity", "--entry", "--title", "waylandwin"});
+    rig->client("xtermwin", "x11", {"xterm", "-title", "xtermwin"});
+    eventually([] { return log().find("Vellicor 앱 시작") != std::string::npos; }, 10);
+    // Both windows are up once sway can focus them.
+    eventually(
+        [] {
+          return rig->verb({"focus", "waylandwin"}) && rig->verb({"focus", "xtermwin"});
+        },
+        15);
+  }
+  static void TearDownTestSuite() { rig.reset(); }
+
+  void SetUp() override {
+    if (!rig) {
+      GTEST_SKIP() << "no sway session here: " << whyNot;
+    }
+    ASSERT_NE(log().find("Vellicor 앱 시작"), std::string::npos) << log();
+    ASSERT_NE(log().find("followed through sway's IPC"), std::string::npos) << log();
+    // Each test starts on the first layout, no panel showing.
+    rig->verb({"switch", "0"});
+    ASSERT_TRUE(eventually([] { return rig->panel() == "none"; }, 5)) << rig->panel();
+    before = changeLines();
+  }
+
+  static std::string log() { return rig ? rig->clientLog("vellicor") : std::string(); }
+  static int changeLines() {
+    const std::string text = log();
+    int n = 0;
+    for (auto at = text.find(kChange); at != std::string::npos; at = text.find(kChange, at + 1)) {
+      ++n;
+    }
+    return n;
+  }
+  // A switch gives exactly one more change line, to `to`, and the panel on `output`.
+  void expectSwitch(int layout, const std::string& from, const std::string& to, int output) {
+    const int expected = changeLines() + 1;
+    ASSERT_TRUE(rig->verb({"switch", std::to_string(layout)}));
+    EXPECT_TRUE(eventually([&] { return changeLines() >= expected; }, 5)) << log();
+    EXPECT_NE(log().find(kChange + from + " → " + to + "\n"), std::string::npos) << log();
+    EXPECT_TRUE(eventually(
+        [&] { return rig->panel().find("output " + std::to_string(output)) != std::string::npos; },
+        3))
+        << rig->panel();
+    pause(0.3);
+    EXPECT_EQ(changeLines(), expected) << log();
+  }
+
+  static inline std::unique_ptr<WaylandRig> rig;
+  static inline std::string whyNot;
+  int before = 0;
+};
+
+TEST_F(SwaySession, ASwitchUnderWaylandFocusIsAnnouncedOnceOnTheFocusedOutput) {
+  ASSERT_TRUE(rig->verb({"focus", "waylandwin", "1500", "200"}));
+  pause(0.5);
+  expectSwitch(1, kEnglish, kKorean, 2);
+  expectSwitch(0, kKorean, kEnglish, 2);
+}
+
+TEST_F(SwaySession, ASwitchUnderXFocusIsAnnouncedOnceOnTheFocusedOutput) {
+  ASSERT_TRUE(rig->verb({"focus", "xtermwin", "200", "200"}));
+  pause(0.5);
+  expectSwitch(1, kEnglish, kKorean, 1);
+  expectSwitch(0, kKorean, kEnglish, 1);
+}
+
+// XWayland's group catches up with sway's layout when an X window gets the
+// focus: that is no switch.
+TEST_F(SwaySession, FocusChangesAloneAnnounceNothing) {
+  ASSERT_TRUE(rig->verb({"focus", "waylandwin", "1500", "200"}));
+  pause(0.5);
+  expectSwitch(1, kEnglish, kKorean, 2);
+  const int after = changeLines();
+  for (const char* title : {"xtermwin", "waylandwin", "xtermwin"}) {
+    ASSERT_TRUE(rig->verb({"focus", title}));
+    pause(0.5);
+  }
+  EXPECT_EQ(changeLines(), after) << log();
+  EXPECT_EQ(rig->panel(), "none");
+}
+
+// swaybar's tray holds StatusNotifierItems: the badge is there, and the log
+// says a tray was found rather than none.
+TEST_F(SwaySession, TheBadgeIsShownInTheBarsTray) {
+  EXPECT_EQ(log().find("no system tray"), std::string::npos) << log();
+  ASSERT_TRUE(rig->verb({"focus", "waylandwin"}));
+  expectSwitch(1, kEnglish, kKorean, 2);
+  // The item's tooltip is the badge.
+  const std::string items = rig->inSession(
+      "gdbus call --session -d org.kde.StatusNotifierWatcher -o /StatusNotifierWatcher -m "
+      "org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher "
+      "RegisteredStatusNotifierItems");
+  ASSERT_NE(items.find('/'), std::string::npos) << items;
+  const auto start = items.find('\'') + 1;
+  const std::string item = items.substr(start, items.find('\'', start) - start);
+  const std::string service = item.substr(0, item.find('/'));
+  const std::string path = item.substr(item.find('/'));
+  EXPECT_TRUE(eventually(
+      [&] {
+        return rig->inSession("gdbus call --session -d " + service + " -o " + path +
+                              " -m org.freedesktop.DBus.Properties.Get "
+                              "org.kde.StatusNotifierItem ToolTip")
+                   .find("'한'") != std::string::npos;
+      },
+      3))
+      << item;
+}
+
+}  // namespace
+}  // namespace vellicor::e2e

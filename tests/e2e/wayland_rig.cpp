@@ -1,0 +1,110 @@
+#include "wayland_rig.h"
+
+#include <unistd.h>
+
+#include <utility>
+
+#include "running_program.h"
+
+namespace vellicor::e2e {
+namespace {
+
+std::string quoted(const std::string& word) {
+  std::string out = "'";
+  for (const char c : word) {
+    out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  }
+  return out + "'";
+}
+
+std::string commandLine(const std::vector<std::string>& words) {
+  std::string out;
+  for (const std::string& word : words) {
+    out += (out.empty() ? "" : " ") + quoted(word);
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string waylandRigsFolder() {
+  char self[4096] = {};
+  const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+  const std::string exe(self, n > 0 ? static_cast<size_t>(n) : 0);
+  return exe.substr(0, exe.rfind('/')) + "/wayland";
+}
+
+WaylandRig::WaylandRig(std::string name)
+    : name_(std::move(name)), folder_(waylandRigsFolder()), state_("/tmp/wr-" + name_) {}
+
+WaylandRig::~WaylandRig() {
+  stop();
+}
+
+bool WaylandRig::start(std::string& why) {
+  run({folder_ + "/" + name_ + "/stop"});
+  const std::string log = state_ + "-start.log";
+  const std::string out = commandOutput("WR=" + quoted(state_) + " timeout 120 " +
+                                        quoted(folder_ + "/" + name_ + "/start") + " >" +
+                                        quoted(log) + " 2>&1; echo status=$?");
+  if (out.find("status=0") == std::string::npos) {
+    why = name_ + " did not start: " + readFile(log);
+    run({folder_ + "/" + name_ + "/stop"});
+    return false;
+  }
+  started_ = true;
+  return true;
+}
+
+void WaylandRig::stop() {
+  if (started_) {
+    verb({"stop"});
+    started_ = false;
+  }
+}
+
+bool WaylandRig::verb(const std::vector<std::string>& arguments) const {
+  std::vector<std::string> argv{"env", "WR=" + state_,
+                                folder_ + "/" + name_ + "/" + arguments.front()};
+  argv.insert(argv.end(), arguments.begin() + 1, arguments.end());
+  return run(argv, 30);
+}
+
+std::string WaylandRig::output(const std::vector<std::string>& arguments) const {
+  std::vector<std::string> words(arguments.begin() + 1, arguments.end());
+  return commandOutput("WR=" + quoted(state_) + " " +
+                       quoted(folder_ + "/" + name_ + "/" + arguments.front()) + " " +
+                       commandLine(words) + " 2>&1");
+}
+
+bool WaylandRig::client(const std::string& name, const std::string& kind,
+                        const std::vector<std::string>& command) const {
+  std::vector<std::string> arguments{"client", name, kind};
+  arguments.insert(arguments.end(), command.begin(), command.end());
+  return verb(arguments);
+}
+
+std::string WaylandRig::clientLog(const std::string& name) const {
+  return readFile(state_ + "/" + name + ".log");
+}
+
+std::string WaylandRig::panel() const {
+  std::string out = inSession(quoted(folder_ + "/hudwhere"));
+  while (!out.empty() && out.back() == '\n') {
+    out.pop_back();
+  }
+  return out;
+}
+
+std::string WaylandRig::environment(const std::string& variable) const {
+  return commandOutput(". " + quoted(state_ + "/env") + "; printf %s \"$" + variable + "\"");
+}
+
+std::string WaylandRig::inSession(const std::string& command) const {
+  // Where the session runs as a user of its own, as that user.
+  return commandOutput(". " + quoted(state_ + "/env") +
+                       "; if type asuser >/dev/null 2>&1; then asuser " + command + "; else " +
+                       command + "; fi 2>&1");
+}
+
+}  // namespace vellicor::e2e
