@@ -11,6 +11,7 @@
 
 #include "app/vellicor_app.h"
 #include "platform/qt/command_line.h"
+#include "platform/qt/font_setup.h"
 #include "platform/qt/instance_lock.h"
 #include "platform/qt/qt_desktop.h"
 #include "platform/qt/x11/instance_selection.h"
@@ -86,6 +87,7 @@ int main(int argc, char** argv) {
     case CommandLine::Action::Run:
       break;
   }
+  vellicor::qt::FontSetup fonts;
   // Qt reads -display from the arguments itself, so both reach the same display.
   const std::string display = line.display.empty() ? environment("DISPLAY") : line.display;
   if (const int status = checkDisplay(display); status != 0) {
@@ -113,6 +115,7 @@ int main(int argc, char** argv) {
   }
 
   std::string error;
+  fonts.wait();
   auto desktop = vellicor::qt::QtDesktop::open(error);
   if (!desktop) {
     std::fprintf(stderr, "vellicor: %s\n", error.c_str());
