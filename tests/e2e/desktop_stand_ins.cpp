@@ -4,10 +4,11 @@
 //                                    registrations and says a host is there, so
 //                                    that programs such as Fcitx5 put up items;
 //   vellicor_test_stand_in fcitx5    an Fcitx5 controller whose current input
-//                                    method is Hangul until SIGUSR1, and which
-//                                    answers every call with an error after it,
-//                                    its message a line break, a forged log line
-//                                    and a terminal escape sequence.
+//                                    method is Hangul; SIGUSR1 breaks it, and
+//                                    the next one mends it. Broken, it answers
+//                                    every call with an error whose message
+//                                    holds a line break, a forged log line and
+//                                    a terminal escape sequence.
 
 #include <signal.h>
 
@@ -146,7 +147,7 @@ int main(int argc, char** argv) {
     qDBusRegisterMetaType<GroupItem>();
     qDBusRegisterMetaType<QList<GroupItem>>();
     struct sigaction action {};
-    action.sa_handler = [](int) { broken = 1; };
+    action.sa_handler = [](int) { broken = 1 - broken; };
     sigaction(SIGUSR1, &action, nullptr);
     ok = bus.registerObject(QStringLiteral("/controller"), &controller,
                             QDBusConnection::ExportAllSlots) &&

@@ -234,6 +234,18 @@ TEST_F(Fcitx5Session, ErrorsAndAVanishingFcitx5LeaveTheLastGoodSource) {
       << log;
   EXPECT_EQ(log.find("\n2001-01-01"), std::string::npos) << log;
   EXPECT_EQ(log.find('\x1b'), std::string::npos) << log;
+
+  // Mended, it answers again; broken once more, the trouble is said again.
+  broken.signal(SIGUSR1);
+  x->lockGroup(1);
+  pumpFor(0.5);
+  broken.signal(SIGUSR1);
+  x->lockGroup(0);
+  ASSERT_TRUE(pumpUntil([] {
+    const std::string now = program->log().substr(logMark);
+    return now.find("Fcitx5: could not read") != now.rfind("Fcitx5: could not read");
+  })) << program->log().substr(logMark);
+  EXPECT_EQ(program->currentName(), kHangul);
   broken.signal(SIGTERM);
   broken.wait(5);
   EXPECT_TRUE(nameIs(kEnglish, 10.0)) << program->currentName();
