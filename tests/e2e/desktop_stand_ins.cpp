@@ -27,6 +27,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "support/kwin_layout_names.h"
+
 class Watcher final : public QObject {
   Q_OBJECT
   Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
@@ -98,26 +100,6 @@ const QDBusArgument& operator>>(const QDBusArgument& in, GroupItem& item) {
   return in;
 }
 
-// A layout as Plasma's layout service lists it: short name, the label the user
-// gave it, long name.
-struct LayoutNames {
-  QString shortName, displayName, longName;
-};
-Q_DECLARE_METATYPE(LayoutNames)
-
-QDBusArgument& operator<<(QDBusArgument& out, const LayoutNames& names) {
-  out.beginStructure();
-  out << names.shortName << names.displayName << names.longName;
-  out.endStructure();
-  return out;
-}
-const QDBusArgument& operator>>(const QDBusArgument& in, LayoutNames& names) {
-  in.beginStructure();
-  in >> names.shortName >> names.displayName >> names.longName;
-  in.endStructure();
-  return in;
-}
-
 class KeyboardLayouts final : public QObject {
   Q_OBJECT
   Q_CLASSINFO("D-Bus Interface", "org.kde.KeyboardLayouts")
@@ -132,7 +114,7 @@ class KeyboardLayouts final : public QObject {
     return true;
   }
   uint getLayout() { return layout_; }
-  QList<LayoutNames> getLayoutsList() {
+  QList<KWinLayoutNames> getLayoutsList() {
     return {{QStringLiteral("us"), QString(), QStringLiteral("English (US)")},
             {QStringLiteral("kr"), QString(), QStringLiteral("Korean (101/104-key compatible)")}};
   }
@@ -221,8 +203,8 @@ int main(int argc, char** argv) {
                             QDBusConnection::ExportAllSlots) &&
          bus.registerService(QStringLiteral("org.fcitx.Fcitx5"));
   } else if (role == QStringLiteral("plasma")) {
-    qDBusRegisterMetaType<LayoutNames>();
-    qDBusRegisterMetaType<QList<LayoutNames>>();
+    qDBusRegisterMetaType<KWinLayoutNames>();
+    qDBusRegisterMetaType<QList<KWinLayoutNames>>();
     ok = bus.registerObject(QStringLiteral("/Layouts"), &layouts,
                             QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals) &&
          bus.registerObject(QStringLiteral("/KWin"), &kwin, QDBusConnection::ExportAllSlots) &&

@@ -52,6 +52,11 @@ DBusValue firstArgument(const QDBusMessage& message) {
   return readDBusValue(message.arguments().front());
 }
 
+// What a call answered, or Other when it failed.
+DBusValue answer(const QDBusMessage& reply) {
+  return isReply(reply) ? firstArgument(reply) : DBusValue{};
+}
+
 std::string why(const QDBusMessage& reply) {
   return reply.errorName().toStdString() + ": " + reply.errorMessage().toStdString();
 }
@@ -225,10 +230,9 @@ void KWinTracker::askOutput() {
   callAll(this, *bus_, {kwinCall(QStringLiteral("activeOutputName"))},
           [this](const std::vector<QDBusMessage>& replies) {
             askingOutput_ = false;
-            const QDBusMessage& reply = replies.front();
-            const DBusValue name = isReply(reply) ? firstArgument(reply) : DBusValue{};
-            if (!isReply(reply) || name.kind != DBusValue::Kind::Text) {
-              noteOnce("output", "KWin: could not tell the output in use (" + why(reply) +
+            const DBusValue name = answer(replies.front());
+            if (name.kind != DBusValue::Kind::Text) {
+              noteOnce("output", "KWin: could not tell the output in use (" + why(replies.front()) +
                                      "); the panel goes where it went last");
               announce();
               return;
@@ -276,8 +280,7 @@ void KWinTracker::readOutputs() {
   callAll(this, *bus_, {kwinCall(QStringLiteral("supportInformation"))},
           [this](const std::vector<QDBusMessage>& replies) {
             readingOutputs_ = false;
-            const QDBusMessage& reply = replies.front();
-            const DBusValue text = isReply(reply) ? firstArgument(reply) : DBusValue{};
+            const DBusValue text = answer(replies.front());
             if (text.kind == DBusValue::Kind::Text) {
               outputs_ = kwinOutputs(text.text);
             }

@@ -7,6 +7,7 @@
 #include "dbus_peers.h"
 #include "platform/qt/sources/dbus_value_reader.h"
 #include "platform/qt/sources/kwin_answers.h"
+#include "support/kwin_layout_names.h"
 
 namespace vellicor::qt {
 namespace {
@@ -42,38 +43,9 @@ Name: after the section
 Geometry: 0,0,10x10
 )";
 
-// One entry of getLayoutsList's answer, a(sss), as KWin sends it.
-struct LayoutNames {
-  QString shortName;
-  QString displayName;
-  QString longName;
-};
-
-QDBusArgument& operator<<(QDBusArgument& argument, const LayoutNames& names) {
-  argument.beginStructure();
-  argument << names.shortName << names.displayName << names.longName;
-  argument.endStructure();
-  return argument;
-}
-
-const QDBusArgument& operator>>(const QDBusArgument& argument, LayoutNames& names) {
-  argument.beginStructure();
-  argument >> names.shortName >> names.displayName >> names.longName;
-  argument.endStructure();
-  return argument;
-}
-
-}  // namespace
-}  // namespace vellicor::qt
-
-Q_DECLARE_METATYPE(vellicor::qt::LayoutNames)
-
-namespace vellicor::qt {
-namespace {
-
-QVariant layoutList(const QList<LayoutNames>& layouts) {
-  qDBusRegisterMetaType<LayoutNames>();
-  qDBusRegisterMetaType<QList<LayoutNames>>();
+QVariant layoutList(const QList<KWinLayoutNames>& layouts) {
+  qDBusRegisterMetaType<KWinLayoutNames>();
+  qDBusRegisterMetaType<QList<KWinLayoutNames>>();
   return QVariant::fromValue(layouts);
 }
 
