@@ -75,8 +75,8 @@ int main(int argc, char** argv) {
   }
   std::printf("| measure | median | p99 | max |\n|---|---|---|---|\n");
   for (const auto& [name, values] : {std::pair{"mapped", mapped}, {"painted", painted}}) {
-    std::printf("| setLayout to HUD %s (%zu of %d switches) | %.2f ms | %.2f ms | %.2f ms |\n", name,
-                values.size(), switches, percentile(values, 0.5), percentile(values, 0.99),
+    std::printf("| setLayout to HUD %s (%zu of %d switches) | %.2f ms | %.2f ms | %.2f ms |\n",
+                name, values.size(), switches, percentile(values, 0.5), percentile(values, 0.99),
                 percentile(values, 1.0));
   }
 
