@@ -1,7 +1,8 @@
 // The vellicor executable beside buses that misbehave, under tools/x-session
 // and dbus-run-session: buses stopped while it starts, one nested message as
 // deep as D-Bus allows from another client, addresses that would run a
-// program, and ibus-daemon stopped and started again at a fixed address.
+// program, ibus-daemon stopped and started again at a fixed address, and
+// Plasma's layout service appearing late beside a KWin that does not answer.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -219,6 +220,50 @@ TEST_F(Buses, IBusRestartedAtAFixedAddressIsFollowedAgainWithoutAPhantomSwitch) 
   ibus.stop();
   EXPECT_TRUE(program.waitForLog(kHangul + " → " + kKorean + "\n", 10.0)) << program.log();
   EXPECT_EQ(program.linesWith("입력 언어 변경"), 2) << program.log();
+  expectQuitOnTerminate(program);
+}
+
+// In a Plasma session on Wayland, Plasma's layout service is followed once it
+// appears, also after the program; a KWin that never says which output is
+// active holds no switch up (the panel then goes where the pointer is); and
+// once the service is gone, the keyboard's own group speaks again.
+TEST_F(Buses, PlasmasLayoutServiceIsFollowedOnceItAppearsAndABusyKWinHoldsNoSwitchUp) {
+  const Screen screen(x);
+  RunningProgram program("plasma", {"XDG_CURRENT_DESKTOP=KDE", "XDG_SESSION_TYPE=wayland"});
+  ASSERT_TRUE(program.started()) << program.log();
+  EXPECT_EQ(program.linesWith("followed through Plasma's layout service"), 1) << program.log();
+  // No service yet: the keyboard's group is followed.
+  expectGroupSwitchLogged(program);
+  x.lockGroup(0);
+  ASSERT_TRUE(program.waitForLog("입력 언어 변경: " + kKorean + " → " + kEnglish)) << program.log();
+  ASSERT_TRUE(eventually([&] { return screen.hud() == 0; }, 5));
+
+  Child plasma({standIn(), "plasma"});
+  const auto setLayout = [](int layout) {
+    return run({"gdbus", "call", "--session", "-d", "org.kde.keyboard", "-o", "/Layouts", "-m",
+                "org.kde.KeyboardLayouts.setLayout", std::to_string(layout)});
+  };
+  ASSERT_TRUE(eventually([&] { return setLayout(0); }, 5));
+  pause(0.5);
+  // The service names what the keyboard did: nothing to announce.
+  EXPECT_EQ(program.linesWith("입력 언어 변경"), 2) << program.log();
+  ASSERT_TRUE(setLayout(1));
+  // Were the switch to wait for KWin's answer, it would come when the call
+  // times out, after 25 s.
+  EXPECT_TRUE(eventually([&] { return screen.hudText() == kKorean; }, 3)) << program.log();
+  EXPECT_EQ(program.linesWith("입력 언어 변경: " + kEnglish + " → " + kKorean), 2) << program.log();
+  // While the service speaks, the keyboard's group changes nothing.
+  x.lockGroup(1);
+  x.lockGroup(0);
+  pause(0.5);
+  EXPECT_EQ(program.linesWith("입력 언어 변경"), 3) << program.log();
+
+  // Gone: after the grace for a restart, the keyboard's group (us) speaks.
+  plasma.signal(SIGTERM);
+  EXPECT_TRUE(eventually(
+      [&] { return program.linesWith("입력 언어 변경: " + kKorean + " → " + kEnglish) == 2; }, 6))
+      << program.log();
+  EXPECT_EQ(program.linesWith("입력 언어 변경"), 4) << program.log();
   expectQuitOnTerminate(program);
 }
 

@@ -8,7 +8,12 @@
 //                                    the next one mends it. Broken, it answers
 //                                    every call with an error whose message
 //                                    holds a line break, a forged log line and
-//                                    a terminal escape sequence.
+//                                    a terminal escape sequence;
+//   vellicor_test_stand_in plasma    Plasma's layout service (org.kde.keyboard)
+//                                    with the layouts us and kr(kr104), switched
+//                                    with setLayout, and a KWin that never
+//                                    answers which output is active, as a
+//                                    KWin busy elsewhere.
 
 #include <signal.h>
 
@@ -22,6 +27,8 @@
 #include <QStringList>
 #include <cstdio>
 #include <cstring>
+
+#include "support/kwin_layout_names.h"
 
 class Watcher final : public QObject {
   Q_OBJECT
@@ -94,6 +101,48 @@ const QDBusArgument& operator>>(const QDBusArgument& in, GroupItem& item) {
   return in;
 }
 
+class KeyboardLayouts final : public QObject {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "org.kde.KeyboardLayouts")
+
+ public slots:
+  bool setLayout(uint index) {
+    if (index > 1) {
+      return false;
+    }
+    layout_ = index;
+    emit layoutChanged(index);
+    return true;
+  }
+  uint getLayout() { return layout_; }
+  QList<KWinLayoutNames> getLayoutsList() {
+    return {{QStringLiteral("us"), QString(), QStringLiteral("English (US)")},
+            {QStringLiteral("kr"), QString(), QStringLiteral("Korean (101/104-key compatible)")}};
+  }
+
+ signals:
+  void layoutChanged(uint index);
+  void layoutListChanged();
+
+ private:
+  uint layout_ = 0;
+};
+
+class KWin final : public QObject, protected QDBusContext {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "org.kde.KWin")
+
+ public slots:
+  // Never answered.
+  QString activeOutputName() {
+    setDelayedReply(true);
+    return {};
+  }
+  QString supportInformation() {
+    return QStringLiteral("Screens\n=======\nName: Virtual-0\nGeometry: 0,0,1280x800\n");
+  }
+};
+
 volatile sig_atomic_t broken = 0;
 
 class Controller final : public QObject, protected QDBusContext {
@@ -136,6 +185,8 @@ int main(int argc, char** argv) {
   QDBusConnection bus = QDBusConnection::sessionBus();
   Watcher watcher;
   Controller controller;
+  KeyboardLayouts layouts;
+  KWin kwin;
   bool ok = false;
   if (role == QStringLiteral("watcher")) {
     ok = bus.registerObject(QStringLiteral("/StatusNotifierWatcher"), &watcher,
@@ -152,9 +203,18 @@ int main(int argc, char** argv) {
     ok = bus.registerObject(QStringLiteral("/controller"), &controller,
                             QDBusConnection::ExportAllSlots) &&
          bus.registerService(QStringLiteral("org.fcitx.Fcitx5"));
+  } else if (role == QStringLiteral("plasma")) {
+    qDBusRegisterMetaType<KWinLayoutNames>();
+    qDBusRegisterMetaType<QList<KWinLayoutNames>>();
+    ok = bus.registerObject(QStringLiteral("/Layouts"), &layouts,
+                            QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals) &&
+         bus.registerObject(QStringLiteral("/KWin"), &kwin, QDBusConnection::ExportAllSlots) &&
+         bus.registerService(QStringLiteral("org.kde.KWin")) &&
+         bus.registerService(QStringLiteral("org.kde.keyboard"));
   }
   if (!ok) {
-    std::fprintf(stderr, "usage: %s watcher|fcitx5 (and a session bus to register on)\n", argv[0]);
+    std::fprintf(stderr, "usage: %s watcher|fcitx5|plasma (and a session bus to register on)\n",
+                 argv[0]);
     return 1;
   }
   return QCoreApplication::exec();

@@ -47,14 +47,6 @@ bool onBus(const char* service) {
       QString::fromLatin1(service));
 }
 
-std::string standIn() {
-  // Next to the tests, as CMake builds them.
-  char self[4096] = {};
-  const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-  std::string dir(self, n > 0 ? static_cast<size_t>(n) : 0);
-  return dir.substr(0, dir.rfind('/')) + "/vellicor_test_stand_in";
-}
-
 // The voluntary context switches of a process's main thread: its wakeups.
 long wakeups(pid_t pid) {
   std::ifstream status("/proc/" + std::to_string(pid) + "/status");

@@ -22,6 +22,13 @@ std::string programPath() {
   return path != nullptr ? path : "vellicor";
 }
 
+std::string standIn() {
+  char self[4096] = {};
+  const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+  const std::string exe(self, n > 0 ? static_cast<size_t>(n) : 0);
+  return exe.substr(0, exe.rfind('/')) + "/vellicor_test_stand_in";
+}
+
 bool eventually(const std::function<bool()>& done, double seconds) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
   while (!done()) {

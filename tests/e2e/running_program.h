@@ -17,6 +17,10 @@ std::string programPath();
 std::vector<std::string> programCommand(const std::vector<std::string>& environment,
                                         const std::vector<std::string>& arguments = {});
 
+// The stand-ins for a desktop's session services (desktop_stand_ins.cpp),
+// built next to the tests.
+std::string standIn();
+
 // Polls `done` every 10 ms for up to `seconds`.
 bool eventually(const std::function<bool()>& done, double seconds = 5.0);
 

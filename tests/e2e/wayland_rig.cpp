@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
 #include <utility>
 
 #include "running_program.h"
@@ -25,6 +26,12 @@ std::string commandLine(const std::vector<std::string>& words) {
   return out;
 }
 
+// Where a rig keeps its state, before its name.
+std::string statePrefix() {
+  const char* prefix = std::getenv("VELLICOR_RIG_STATE");
+  return prefix != nullptr && *prefix != '\0' ? prefix : "/tmp/wr-";
+}
+
 }  // namespace
 
 std::string waylandRigsFolder() {
@@ -35,7 +42,7 @@ std::string waylandRigsFolder() {
 }
 
 WaylandRig::WaylandRig(std::string name)
-    : name_(std::move(name)), folder_(waylandRigsFolder()), state_("/tmp/wr-" + name_) {}
+    : name_(std::move(name)), folder_(waylandRigsFolder()), state_(statePrefix() + name_) {}
 
 WaylandRig::~WaylandRig() {
   stop();

@@ -9,7 +9,9 @@ namespace vellicor::e2e {
 // A Wayland session of one compositor ("sway", "kde", "gnome"), started with
 // the scripts in tests/e2e/wayland (copied beside the tests), used as its user
 // would: clients started in it, layouts switched and windows focused with its
-// own tools, what XWayland shows read back.
+// own tools, what XWayland shows read back. Its state lives in /tmp/wr-NAME,
+// or in the folder VELLICOR_RIG_STATE starts with (VELLICOR_RIG_STATE=/tmp/mine-
+// gives /tmp/mine-kde), so that sessions started by others are left alone.
 class WaylandRig {
  public:
   explicit WaylandRig(std::string name);

@@ -307,7 +307,9 @@ std::optional<Box> XTestClient::dockedIconOf(const std::string& name) {
       if (state && state->viewable) {
         return Box{state->x, state->y, state->width, state->height};
       }
-      if (depth < 3) {
+      // Below a window manager's frame and wrapper (KWin has both), the
+      // tray host's window, its socket for the icon, the icon.
+      if (depth < 5) {
         pending.emplace_back(child, depth + 1);
       }
     }

@@ -78,7 +78,8 @@ std::unique_ptr<QtDesktop> QtDesktop::open(std::string& error) {
   d->ibus_ = std::make_unique<IBusTracker>([d] { d->sourceChanged(); }, note, layout);
   d->fcitx5_ = std::make_unique<Fcitx5Tracker>(
       d->sessionBus, [d] { d->sourceChanged(); }, note);
-  d->session_ = openSessionTracker([d] { d->sourceChanged(); }, note);
+  d->session_ = openSessionTracker(
+      d->sessionBus, [d] { d->sourceChanged(); }, note);
   d->trackers_ = {d->fcitx5_.get(), d->ibus_.get()};
   if (d->session_) {
     d->note("Wayland session: the input source is followed through " + d->session_->description());

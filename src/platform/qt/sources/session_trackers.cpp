@@ -3,8 +3,10 @@
 #include <sys/stat.h>
 
 #include <QByteArray>
+#include <QList>
 #include <utility>
 
+#include "platform/qt/sources/kwin_tracker.h"
 #include "platform/qt/sources/sway_tracker.h"
 
 namespace vellicor::qt {
@@ -15,14 +17,37 @@ bool isSocket(const QByteArray& path) {
   return path.startsWith('/') && stat(path.constData(), &st) == 0 && S_ISSOCK(st.st_mode);
 }
 
+// Plasma's session start names it in XDG_CURRENT_DESKTOP, a list separated by
+// colons ("KDE").
+bool plasmaSession() {
+  for (const QByteArray& desktop : qgetenv("XDG_CURRENT_DESKTOP").split(':')) {
+    if (desktop.compare("KDE", Qt::CaseInsensitive) == 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// A program started in a Wayland session has WAYLAND_DISPLAY, unless its
+// launcher took it away to keep it on X11; the login manager's session type
+// says so all the same.
+bool waylandSession() {
+  return !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+         qgetenv("XDG_SESSION_TYPE") == QByteArrayLiteral("wayland");
+}
+
 }  // namespace
 
-std::unique_ptr<SessionTracker> openSessionTracker(std::function<void()> changed,
+std::unique_ptr<SessionTracker> openSessionTracker(SessionBus& sessionBus,
+                                                   std::function<void()> changed,
                                                    std::function<void(const std::string&)> note) {
   const QByteArray sway = qgetenv("SWAYSOCK");
   if (isSocket(sway)) {
     return std::make_unique<SwayTracker>(QString::fromLocal8Bit(sway), std::move(changed),
                                          std::move(note));
+  }
+  if (waylandSession() && plasmaSession()) {
+    return std::make_unique<KWinTracker>(sessionBus, std::move(changed), std::move(note));
   }
   return nullptr;
 }

@@ -8,10 +8,16 @@
 
 namespace vellicor::qt {
 
+class SessionBus;
+
 // The tracker of the session's own source, chosen by what the session offers:
-// sway's IPC where SWAYSOCK names its socket. None on an X11 desktop, and
-// where the session offers nothing to follow.
-std::unique_ptr<SessionTracker> openSessionTracker(std::function<void()> changed,
+// sway's IPC where SWAYSOCK names its socket; Plasma's layout service in a
+// Plasma session on Wayland (XDG_CURRENT_DESKTOP names KDE; WAYLAND_DISPLAY is
+// set or XDG_SESSION_TYPE is wayland), followed whenever the service is on the
+// session bus. None on an X11 desktop, and where the session offers nothing
+// to follow.
+std::unique_ptr<SessionTracker> openSessionTracker(SessionBus& sessionBus,
+                                                   std::function<void()> changed,
                                                    std::function<void(const std::string&)> note);
 
 }  // namespace vellicor::qt
