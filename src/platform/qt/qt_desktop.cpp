@@ -22,6 +22,9 @@ namespace {
 constexpr int kRestartGraceMs = 3000;
 // How long the launch waits for the trackers' first readings.
 constexpr int kFirstReadingsMs = 500;
+// How long the source stays while the session and IBus are between the steps
+// of one switch: longer than IBus takes to start an engine's process.
+constexpr int kBetweenStepsMs = 1000;
 
 }  // namespace
 
@@ -54,6 +57,12 @@ QtDesktop::QtDesktop() : clock_(std::make_unique<SystemClock>()) {
     selectedBy_ = trackers_.size();
     sourceChanged();
   });
+  betweenSteps_.setSingleShot(true);
+  betweenSteps_.setInterval(kBetweenStepsMs);
+  QObject::connect(&betweenSteps_, &QTimer::timeout, [this] {
+    waitedForSteps_ = true;
+    sourceChanged();
+  });
 }
 
 QtDesktop::~QtDesktop() = default;
@@ -78,7 +87,8 @@ std::unique_ptr<QtDesktop> QtDesktop::open(std::string& error) {
   d->ibus_ = std::make_unique<IBusTracker>([d] { d->sourceChanged(); }, note, layout);
   d->fcitx5_ = std::make_unique<Fcitx5Tracker>(
       d->sessionBus, [d] { d->sourceChanged(); }, note);
-  d->session_ = openSessionTracker([d] { d->sourceChanged(); }, note);
+  d->session_ = openSessionTracker(
+      d->sessionBus, [d] { d->sourceChanged(); }, note);
   d->trackers_ = {d->fcitx5_.get(), d->ibus_.get()};
   if (d->session_) {
     d->note("Wayland session: the input source is followed through " + d->session_->description());
@@ -135,7 +145,26 @@ void QtDesktop::recheckFrameworks() {
   }
 }
 
+// The session names an IBus engine as its source while IBus has another: GNOME's
+// shell sets both at each switch, one after the other in either order.
+bool QtDesktop::betweenSteps() const {
+  const auto wanted = session_ ? session_->inputMethodEngine() : std::nullopt;
+  const auto engine = ibus_->engineName();
+  return wanted && engine && *wanted != *engine;
+}
+
 NamedSource QtDesktop::selected() {
+  // Half a switch names what is neither the old source nor the new one: the
+  // source stays until both steps are done, or a while has passed.
+  if (!betweenSteps()) {
+    betweenSteps_.stop();
+    waitedForSteps_ = false;
+  } else if (!waitedForSteps_ && selectedBy_ < trackers_.size()) {
+    if (!betweenSteps_.isActive()) {
+      betweenSteps_.start();
+    }
+    return selectedSource_;
+  }
   // IBus's keyboard-layout engines yield while the session's tracker names one.
   const bool sessionSpeaks = session_ && session_->current().has_value();
   std::size_t by = 0;
@@ -149,8 +178,11 @@ NamedSource QtDesktop::selected() {
     }
   }
   // The framework that named the source lets go, and one further down the
-  // order would take over: it is held for a while instead.
-  if (!holding_ && selectedBy_ < by && selectedBy_ + 1 < trackers_.size()) {
+  // order would take over: it is held for a while instead. One that switched
+  // to a plain layout, which it leaves to the session, let go of nothing.
+  const bool yielded =
+      selectedBy_ < trackers_.size() && sessionSpeaks && trackers_[selectedBy_]->yieldsToSession();
+  if (!holding_ && !yielded && selectedBy_ < by && selectedBy_ + 1 < trackers_.size()) {
     holding_ = true;
     grace_.start();
   }

@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include "platform/qt/sources/session_bus.h"
+
 namespace vellicor::qt {
 namespace {
 
@@ -23,6 +25,11 @@ struct Free {
 }  // namespace
 
 std::string hangulInitialInputMode() {
+  // A GSettings object made before the session bus is named to GIO would leave
+  // every later one deaf to changes (GNOME's input sources among them).
+  if (!SessionBus::namedToLibraries()) {
+    return {};
+  }
   // GSettings aborts on a schema or key it does not know, so both are looked up first.
   GSettingsSchemaSource* source = g_settings_schema_source_get_default();
   if (source == nullptr) {

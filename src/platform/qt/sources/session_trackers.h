@@ -8,10 +8,15 @@
 
 namespace vellicor::qt {
 
+class SessionBus;
+
 // The tracker of the session's own source, chosen by what the session offers:
-// sway's IPC where SWAYSOCK names its socket. None on an X11 desktop, and
-// where the session offers nothing to follow.
-std::unique_ptr<SessionTracker> openSessionTracker(std::function<void()> changed,
+// sway's IPC where SWAYSOCK names its socket; GNOME's input-source settings in
+// a GNOME Wayland session (XDG_CURRENT_DESKTOP names GNOME, WAYLAND_DISPLAY is
+// set) where their schema is installed. None on an X11 desktop, and where the
+// session offers nothing to follow.
+std::unique_ptr<SessionTracker> openSessionTracker(SessionBus& sessionBus,
+                                                   std::function<void()> changed,
                                                    std::function<void(const std::string&)> note);
 
 }  // namespace vellicor::qt
