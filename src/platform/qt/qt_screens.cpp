@@ -5,7 +5,9 @@
 #include <QPointer>
 #include <QScreen>
 
+#include "platform/qt/panel_anchor.h"
 #include "platform/qt/x11/screen_coordinates.h"
+#include "platform/qt/x11/x11_connection.h"
 
 namespace vellicor::qt {
 namespace {
@@ -39,10 +41,12 @@ Rect primaryScreenGeometry() {
 }
 
 Point QtScreens::mouseLocation() const {
-  if (const auto output = activeOutput_ ? activeOutput_() : std::nullopt) {
+  const bool wayland = static_cast<bool>(activeOutput_);
+  const auto output = wayland ? activeOutput_() : std::nullopt;
+  QScreen* found = nullptr;
+  if (output) {
     const QRect wanted(output->x, output->y, output->width, output->height);
     // The same place and size, else the screen that holds the output's middle.
-    QScreen* found = nullptr;
     for (QScreen* screen : QGuiApplication::screens()) {
       if (screen->geometry() == wanted) {
         found = screen;
@@ -52,10 +56,16 @@ Point QtScreens::mouseLocation() const {
         found = screen;
       }
     }
-    if (found != nullptr) {
-      const QPoint middle = found->geometry().center();
-      return pixelFromTopLeft(middle.x(), middle.y(), primaryScreenGeometry());
-    }
+  }
+  xcb_connection_t* x = wayland && found == nullptr ? qtConnection() : nullptr;
+  const PanelAnchor anchor =
+      panelAnchor(wayland, found != nullptr, x != nullptr && pointerOverWindow(x));
+  if (anchor == PanelAnchor::PrimaryScreen) {
+    found = QGuiApplication::primaryScreen();
+  }
+  if (anchor != PanelAnchor::Pointer && found != nullptr) {
+    const QPoint middle = found->geometry().center();
+    return pixelFromTopLeft(middle.x(), middle.y(), primaryScreenGeometry());
   }
   const QPoint p = QCursor::pos();
   return pixelFromTopLeft(p.x(), p.y(), primaryScreenGeometry());

@@ -18,6 +18,8 @@ namespace vellicor::qt {
 // compositor tells the output in use, the pointer is taken to be at the
 // middle of the screen that has that output's place and size (XWayland names
 // outputs its own way), since XWayland sees the pointer only over X windows.
+// Where the compositor does not tell (GNOME), the pointer counts while it is
+// over an X window, and the primary screen stands in for it elsewhere.
 class QtScreens final : public Screens {
  public:
   // Follows the output `activeOutput` names, when it names one.

@@ -1,0 +1,15 @@
+#include "platform/qt/panel_anchor.h"
+
+namespace vellicor::qt {
+
+PanelAnchor panelAnchor(bool waylandSession, bool outputNamed, bool pointerOverXWindow) {
+  if (waylandSession && outputNamed) {
+    return PanelAnchor::ActiveOutput;
+  }
+  if (waylandSession && !pointerOverXWindow) {
+    return PanelAnchor::PrimaryScreen;
+  }
+  return PanelAnchor::Pointer;
+}
+
+}  // namespace vellicor::qt
