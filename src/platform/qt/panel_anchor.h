@@ -9,10 +9,10 @@ enum class PanelAnchor {
   PrimaryScreen,  // the middle of the primary screen
 };
 
-// The output the session names comes first. Else the pointer; but in a
+// The output the session names comes first, else the pointer. But in a
 // Wayland session XWayland knows the pointer only while it is over an X window
 // (elsewhere it reports the place where the pointer last left one, however far
-// it has gone since), so there the primary screen stands in for it then.
+// it has gone since): away from X windows the primary screen stands in for it.
 PanelAnchor panelAnchor(bool waylandSession, bool outputNamed, bool pointerOverXWindow);
 
 }  // namespace vellicor::qt

@@ -4,7 +4,10 @@
 
 #include <QAbstractEventDispatcher>
 #include <QString>
+#include <algorithm>
 #include <map>
+#include <memory>
+#include <string_view>
 #include <utility>
 #include <vector>
 
