@@ -12,4 +12,10 @@ PanelAnchor panelAnchor(bool waylandSession, bool outputNamed, bool pointerOverX
   return PanelAnchor::Pointer;
 }
 
+bool waitForPointer(bool waylandSession, bool outputNamed, bool pointerOverXWindow,
+                    std::optional<std::chrono::milliseconds> sinceLeftXWindows) {
+  return waylandSession && !outputNamed && !pointerOverXWindow && sinceLeftXWindows &&
+         *sinceLeftXWindows < kPointerJustLeft;
+}
+
 }  // namespace vellicor::qt

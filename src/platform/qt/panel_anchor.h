@@ -1,5 +1,8 @@
 #pragma once
 
+#include <chrono>
+#include <optional>
+
 namespace vellicor::qt {
 
 // What the panel's screen is chosen by.
@@ -14,5 +17,15 @@ enum class PanelAnchor {
 // (elsewhere it reports the place where the pointer last left one, however far
 // it has gone since): away from X windows the primary screen stands in for it.
 PanelAnchor panelAnchor(bool waylandSession, bool outputNamed, bool pointerOverXWindow);
+
+// GNOME's shell takes the pointer from every window while it handles
+// Super+Space, and XWayland may hear it back only just after the switch is
+// announced. So where the pointer decides and it left the X windows a moment
+// ago (`sinceLeftXWindows`), the panel waits a little for it to come back
+// before it is placed.
+inline constexpr std::chrono::milliseconds kPointerJustLeft{1000};
+inline constexpr std::chrono::milliseconds kPointerWait{150};
+bool waitForPointer(bool waylandSession, bool outputNamed, bool pointerOverXWindow,
+                    std::optional<std::chrono::milliseconds> sinceLeftXWindows);
 
 }  // namespace vellicor::qt

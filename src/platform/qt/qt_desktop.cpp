@@ -199,7 +199,9 @@ NamedSource QtDesktop::selected() {
 
 void QtDesktop::sourceChanged() {
   inputSources.setCurrent(selected());
-  distributedCenter.post(inputSources.selectedSourceChangedNotification());
+  // The panel may wait a moment for the pointer that is to place it.
+  screens.whenPointerKnown(
+      [this] { distributedCenter.post(inputSources.selectedSourceChangedNotification()); });
   if (!application.launched()) {
     launchWhenSettled();
   }

@@ -46,11 +46,6 @@ void addEventMask(xcb_connection_t* c, unsigned window, unsigned mask) {
   xcb_flush(c);
 }
 
-bool pointerOverWindow(xcb_connection_t* c) {
-  Reply reply(xcb_query_pointer_reply(c, xcb_query_pointer(c, rootWindow(c)), nullptr));
-  return reply && reply->same_screen != 0 && reply->child != XCB_WINDOW_NONE;
-}
-
 unsigned serverEventType(const QByteArray& eventType, const void* message) {
   if (eventType != "xcb_generic_event_t") {
     return 0;

@@ -25,13 +25,6 @@ unsigned screenSelection(xcb_connection_t* c, std::string_view prefix);
 // bits already selected (Qt's own among them).
 void addEventMask(xcb_connection_t* c, unsigned window, unsigned mask);
 
-// Whether the pointer is over a top-level window of the default screen
-// (XQueryPointer names a child of the root window). Under XWayland that tells
-// whether the pointer is over an X window: over a Wayland window or the
-// desktop's own surfaces XWayland puts it on the root window, at the place
-// where it last left an X window. False when the server does not answer.
-bool pointerOverWindow(xcb_connection_t* c);
-
 // The response type of what a native event filter was given, when the X
 // server itself generated it; 0 (an error's) for an event that a client sent
 // with SendEvent, and for anything that is not an xcb event. Any client on the
