@@ -1,5 +1,6 @@
 #include "platform/qt/sources/gnome_tracker.h"
 
+// GLib's headers before Qt's, whose `signals` would rename a field of theirs.
 #include <gio/gio.h>
 
 #include <QAbstractEventDispatcher>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "platform/qt/sources/gnome_sources.h"
+#include "platform/qt/sources/gsettings_schema.h"
 #include "platform/qt/sources/ibus_components.h"
 #include "platform/qt/sources/session_bus.h"
 #include "platform/qt/sources/xkb_registry.h"
@@ -24,39 +26,10 @@ constexpr char kSources[] = "sources";
 constexpr char kMruSources[] = "mru-sources";
 constexpr char kListType[] = "a(ss)";
 
-struct SchemaUnref {
-  void operator()(GSettingsSchema* schema) const { g_settings_schema_unref(schema); }
-};
-struct ObjectUnref {
-  void operator()(gpointer object) const { g_object_unref(object); }
-};
-struct VariantUnref {
-  void operator()(GVariant* value) const { g_variant_unref(value); }
-};
-using SchemaRef = std::unique_ptr<GSettingsSchema, SchemaUnref>;
-
-bool isList(GSettingsSchema* schema, const char* name) {
-  if (!g_settings_schema_has_key(schema, name)) {
-    return false;
-  }
-  GSettingsSchemaKey* key = g_settings_schema_get_key(schema, name);
-  const bool list =
-      g_variant_type_equal(g_settings_schema_key_get_value_type(key), G_VARIANT_TYPE(kListType));
-  g_settings_schema_key_unref(key);
-  return list;
-}
-
-// GSettings aborts on a schema or key it does not know, so both are looked up first.
+// The schema, when it is installed with both lists.
 SchemaRef inputSourcesSchema() {
-  GSettingsSchemaSource* source = g_settings_schema_source_get_default();
-  if (source == nullptr) {
-    return nullptr;
-  }
-  SchemaRef schema(g_settings_schema_source_lookup(source, kSchema, TRUE));
-  if (!schema || !isList(schema.get(), kSources) || !isList(schema.get(), kMruSources)) {
-    return nullptr;
-  }
-  return schema;
+  const GVariantType* list = G_VARIANT_TYPE(kListType);
+  return installedSchema(kSchema, {{kSources, list}, {kMruSources, list}});
 }
 
 // The sources a list names, up to a bound, without those of other kinds.
@@ -87,7 +60,7 @@ std::vector<GnomeSource> readList(GSettings* settings, const char* key) {
 
 // The settings object and what was last read from it.
 struct GnomeTracker::Settings {
-  std::unique_ptr<GSettings, ObjectUnref> object;
+  SettingsRef object;
   gulong handler = 0;
   std::vector<GnomeSource> sources;
   std::map<GnomeSource, NamedSource> names;  // of `sources`

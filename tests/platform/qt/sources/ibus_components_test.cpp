@@ -2,10 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <QByteArray>
 #include <QFile>
 #include <QTemporaryDir>
 #include <string>
+
+#include "platform/qt/scoped_environment.h"
 
 namespace vellicor::qt {
 namespace {
@@ -16,20 +17,8 @@ class IBusComponents : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(folder.isValid());
-    for (const char* variable : {"IBUS_COMPONENT_PATH", "XDG_DATA_HOME"}) {
-      saved.emplace_back(variable, qgetenv(variable));
-    }
-    qputenv("IBUS_COMPONENT_PATH", QFile::encodeName(folder.path()));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(folder.path() + "/data"));
-  }
-  void TearDown() override {
-    for (const auto& [variable, value] : saved) {
-      if (value.isNull()) {
-        qunsetenv(variable);
-      } else {
-        qputenv(variable, value);
-      }
-    }
+    environment.set("IBUS_COMPONENT_PATH", QFile::encodeName(folder.path()));
+    environment.set("XDG_DATA_HOME", QFile::encodeName(folder.path() + "/data"));
   }
   void write(const QString& name, const std::string& text) {
     QFile out(folder.path() + "/" + name);
@@ -38,7 +27,7 @@ class IBusComponents : public ::testing::Test {
   }
 
   QTemporaryDir folder;
-  std::vector<std::pair<const char*, QByteArray>> saved;
+  ScopedEnvironment environment;
 };
 
 const std::string kHangul = R"(<?xml version="1.0" encoding="utf-8"?>

@@ -2,11 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <string>
+
+#include "platform/qt/scoped_environment.h"
 
 namespace vellicor::qt {
 namespace {
@@ -17,24 +18,11 @@ class XkbRegistry : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(folder.isValid());
-    for (const char* variable :
-         {"XKB_CONFIG_ROOT", "XKB_CONFIG_EXTRA_PATH", "HOME", "XDG_CONFIG_HOME"}) {
-      saved.emplace_back(variable, qgetenv(variable));
-    }
-    qputenv("XKB_CONFIG_ROOT", QFile::encodeName(folder.path() + "/xkb"));
-    qputenv("XKB_CONFIG_EXTRA_PATH", QFile::encodeName(folder.path() + "/none"));
-    qputenv("HOME", QFile::encodeName(folder.path()));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder.path() + "/config"));
+    environment.set("XKB_CONFIG_ROOT", QFile::encodeName(folder.path() + "/xkb"));
+    environment.set("XKB_CONFIG_EXTRA_PATH", QFile::encodeName(folder.path() + "/none"));
+    environment.set("HOME", QFile::encodeName(folder.path()));
+    environment.set("XDG_CONFIG_HOME", QFile::encodeName(folder.path() + "/config"));
     ASSERT_TRUE(QDir().mkpath(folder.path() + "/xkb/rules"));
-  }
-  void TearDown() override {
-    for (const auto& [variable, value] : saved) {
-      if (value.isNull()) {
-        qunsetenv(variable);
-      } else {
-        qputenv(variable, value);
-      }
-    }
   }
   void writeRules(const std::string& file, const std::string& layouts) {
     QFile out(folder.path() + "/xkb/rules/" + QString::fromStdString(file));
@@ -60,7 +48,7 @@ class XkbRegistry : public ::testing::Test {
   }
 
   QTemporaryDir folder;
-  std::vector<std::pair<const char*, QByteArray>> saved;
+  ScopedEnvironment environment;
 };
 
 TEST_F(XkbRegistry, LayoutsAreNamedAsTheRegistryDescribesThem) {
