@@ -148,8 +148,9 @@ void QtDesktop::recheckFrameworks() {
 // The session names an IBus engine as its source while IBus has another: GNOME's
 // shell sets both at each switch, one after the other in either order.
 bool QtDesktop::betweenSteps() const {
+  // Trackers say what they find as they start, before all of them are there.
   const auto wanted = session_ ? session_->inputMethodEngine() : std::nullopt;
-  const auto engine = ibus_->engineName();
+  const auto engine = ibus_ ? ibus_->engineName() : std::nullopt;
   return wanted && engine && *wanted != *engine;
 }
 
