@@ -22,6 +22,9 @@ namespace {
 constexpr int kRestartGraceMs = 3000;
 // How long the launch waits for the trackers' first readings.
 constexpr int kFirstReadingsMs = 500;
+// How long the source stays while the session and IBus are between the steps
+// of one switch: longer than IBus takes to start an engine's process.
+constexpr int kBetweenStepsMs = 1000;
 
 }  // namespace
 
@@ -52,6 +55,12 @@ QtDesktop::QtDesktop() : clock_(std::make_unique<SystemClock>()) {
   QObject::connect(&grace_, &QTimer::timeout, [this] {
     holding_ = false;
     selectedBy_ = trackers_.size();
+    sourceChanged();
+  });
+  betweenSteps_.setSingleShot(true);
+  betweenSteps_.setInterval(kBetweenStepsMs);
+  QObject::connect(&betweenSteps_, &QTimer::timeout, [this] {
+    waitedForSteps_ = true;
     sourceChanged();
   });
 }
@@ -136,7 +145,27 @@ void QtDesktop::recheckFrameworks() {
   }
 }
 
+// The session names an IBus engine as its source while IBus has another: GNOME's
+// shell sets both at each switch, one after the other in either order.
+bool QtDesktop::betweenSteps() const {
+  // Trackers say what they find as they start, before all of them are there.
+  const auto wanted = session_ ? session_->inputMethodEngine() : std::nullopt;
+  const auto engine = ibus_ ? ibus_->engineName() : std::nullopt;
+  return wanted && engine && *wanted != *engine;
+}
+
 NamedSource QtDesktop::selected() {
+  // Half a switch names what is neither the old source nor the new one: the
+  // source stays until both steps are done, or a while has passed.
+  if (!betweenSteps()) {
+    betweenSteps_.stop();
+    waitedForSteps_ = false;
+  } else if (!waitedForSteps_ && selectedBy_ < trackers_.size()) {
+    if (!betweenSteps_.isActive()) {
+      betweenSteps_.start();
+    }
+    return selectedSource_;
+  }
   // IBus's keyboard-layout engines yield while the session's tracker names one.
   const bool sessionSpeaks = session_ && session_->current().has_value();
   std::size_t by = 0;
@@ -150,8 +179,11 @@ NamedSource QtDesktop::selected() {
     }
   }
   // The framework that named the source lets go, and one further down the
-  // order would take over: it is held for a while instead.
-  if (!holding_ && selectedBy_ < by && selectedBy_ + 1 < trackers_.size()) {
+  // order would take over: it is held for a while instead. One that switched
+  // to a plain layout, which it leaves to the session, let go of nothing.
+  const bool yielded =
+      selectedBy_ < trackers_.size() && sessionSpeaks && trackers_[selectedBy_]->yieldsToSession();
+  if (!holding_ && !yielded && selectedBy_ < by && selectedBy_ + 1 < trackers_.size()) {
     holding_ = true;
     grace_.start();
   }
@@ -168,7 +200,9 @@ NamedSource QtDesktop::selected() {
 
 void QtDesktop::sourceChanged() {
   inputSources.setCurrent(selected());
-  distributedCenter.post(inputSources.selectedSourceChangedNotification());
+  // The panel may wait a moment for the pointer that is to place it.
+  screens.whenPointerKnown(
+      [this] { distributedCenter.post(inputSources.selectedSourceChangedNotification()); });
   if (!application.launched()) {
     launchWhenSettled();
   }

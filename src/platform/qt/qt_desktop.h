@@ -35,18 +35,23 @@ class TrayPresence;
 // (Fcitx5 while it runs, then IBus while it runs and has an engine), then the
 // session's own tracker in a Wayland session (the compositor's layout; IBus's
 // plain keyboard-layout engines yield to it), then the keyboard's XKB group,
-// which always names one. A change seen by any of them posts the
-// selected-source notification. A framework that lets go of the keyboard (it
-// quits, or restarts) keeps naming its last source for a grace of three
-// seconds: one that comes back within it, naming the same, changes nothing,
-// and only a real switch is announced. The program is launched once each
-// tracker has read its framework once (or found it absent), or after half a
-// second, whichever comes first, so that it starts with what they name
-// without waiting on a framework that does not answer. The panel goes to the
-// output the session's tracker says is in use, where it can tell. Activations
-// of other applications post the workspace notification. The log says which
-// session tracker follows the source, when there is no system tray to show the
-// status item, and when one arrives, and when no installed font can show Korean.
+// which always names one. Where the session's source is an IBus engine
+// (GNOME's IBus sources), the session and IBus each take a switch to or from
+// it in a step of their own: between the two (the session names an engine
+// IBus does not have), the source stays as it was, for at most a second. A
+// change seen by any of them posts the selected-source notification. A
+// framework that lets go of the keyboard (it quits, or restarts) keeps naming
+// its last source for a grace of three seconds: one that comes back within
+// it, naming the same, changes nothing, and only a real switch is announced;
+// one that switched to a plain layout it leaves to the session let go of
+// nothing. The program is launched once each tracker has read its framework
+// once (or found it absent), or after half a second, whichever comes first,
+// so that it starts with what they name without waiting on a framework that
+// does not answer. The panel goes to the output the session's tracker says is
+// in use, where it can tell. Activations of other applications post the
+// workspace notification. The log says which session tracker follows the
+// source, when there is no system tray to show the status item, and when one
+// arrives, and when no installed font can show Korean.
 class QtDesktop {
  public:
   // Sets up how Qt reaches the display; call before the QApplication exists.
@@ -77,6 +82,7 @@ class QtDesktop {
   // A line from a tracker or the session bus, which may carry outside text.
   void note(const std::string& line);
   NamedSource selected();
+  bool betweenSteps() const;
   void recheckFrameworks();
   void sourceChanged();
   void launchWhenSettled();
@@ -93,6 +99,8 @@ class QtDesktop {
   NamedSource selectedSource_;
   bool holding_ = false;
   QTimer grace_;
+  QTimer betweenSteps_;
+  bool waitedForSteps_ = false;
   std::unique_ptr<ActiveWindowWatch> activation_;
   std::unique_ptr<TrayPresence> trayPresence_;
   bool trayKnown_ = false;

@@ -4,7 +4,10 @@
 #include <QGuiApplication>
 #include <QPointer>
 #include <QScreen>
+#include <utility>
 
+#include "platform/qt/panel_anchor.h"
+#include "platform/qt/x11/pointer_watch.h"
 #include "platform/qt/x11/screen_coordinates.h"
 
 namespace vellicor::qt {
@@ -38,24 +41,69 @@ Rect primaryScreenGeometry() {
   return primary != nullptr ? fromQt(primary->geometry()) : Rect{};
 }
 
+QtScreens::QtScreens() = default;
+
+QtScreens::~QtScreens() = default;
+
+void QtScreens::followOutput(std::function<std::optional<OutputRect>()> activeOutput) {
+  activeOutput_ = std::move(activeOutput);
+  pointer_ = PointerWatch::open([this] { pointerKnown(); });
+  pointerWait_.setSingleShot(true);
+  pointerWait_.setInterval(static_cast<int>(kPointerWait.count()));
+  QObject::connect(&pointerWait_, &QTimer::timeout, [this] { pointerKnown(); });
+}
+
+// The screen that has the place and size of the output the session names,
+// else the one that holds that output's middle; none when it names none.
+QScreen* QtScreens::activeOutputScreen() const {
+  const auto output = activeOutput_ ? activeOutput_() : std::nullopt;
+  if (!output) {
+    return nullptr;
+  }
+  const QRect wanted(output->x, output->y, output->width, output->height);
+  QScreen* found = nullptr;
+  for (QScreen* screen : QGuiApplication::screens()) {
+    if (screen->geometry() == wanted) {
+      return screen;
+    }
+    if (found == nullptr && screen->geometry().contains(wanted.center())) {
+      found = screen;
+    }
+  }
+  return found;
+}
+
+void QtScreens::whenPointerKnown(std::function<void()> place) {
+  if (!activeOutput_ || !pointer_ ||
+      !waitForPointer(true, activeOutputScreen() != nullptr, pointer_->overWindow(),
+                      pointer_->sinceLeft())) {
+    place();
+    return;
+  }
+  waiting_ = std::move(place);
+  if (!pointerWait_.isActive()) {
+    pointerWait_.start();
+  }
+}
+
+void QtScreens::pointerKnown() {
+  pointerWait_.stop();
+  if (auto place = std::exchange(waiting_, nullptr)) {
+    place();
+  }
+}
+
 Point QtScreens::mouseLocation() const {
-  if (const auto output = activeOutput_ ? activeOutput_() : std::nullopt) {
-    const QRect wanted(output->x, output->y, output->width, output->height);
-    // The same place and size, else the screen that holds the output's middle.
-    QScreen* found = nullptr;
-    for (QScreen* screen : QGuiApplication::screens()) {
-      if (screen->geometry() == wanted) {
-        found = screen;
-        break;
-      }
-      if (found == nullptr && screen->geometry().contains(wanted.center())) {
-        found = screen;
-      }
-    }
-    if (found != nullptr) {
-      const QPoint middle = found->geometry().center();
-      return pixelFromTopLeft(middle.x(), middle.y(), primaryScreenGeometry());
-    }
+  const bool wayland = static_cast<bool>(activeOutput_);
+  QScreen* found = wayland ? activeOutputScreen() : nullptr;
+  const bool overXWindow = wayland && found == nullptr && pointer_ && pointer_->overWindow();
+  const PanelAnchor anchor = panelAnchor(wayland, found != nullptr, overXWindow);
+  if (anchor == PanelAnchor::PrimaryScreen) {
+    found = QGuiApplication::primaryScreen();
+  }
+  if (anchor != PanelAnchor::Pointer && found != nullptr) {
+    const QPoint middle = found->geometry().center();
+    return pixelFromTopLeft(middle.x(), middle.y(), primaryScreenGeometry());
   }
   const QPoint p = QCursor::pos();
   return pixelFromTopLeft(p.x(), p.y(), primaryScreenGeometry());

@@ -6,7 +6,8 @@ namespace vellicor::qt {
 
 // ibus-hangul's initial-input-mode setting ("latin" or "hangul"): the mode a
 // new Hangul engine starts in. Read through GSettings; empty when ibus-hangul's
-// settings schema is not installed.
+// settings schema is not installed, and while the session bus has not answered
+// (SessionBus::namedToLibraries).
 std::string hangulInitialInputMode();
 
 }  // namespace vellicor::qt

@@ -9,6 +9,12 @@
 namespace vellicor::qt {
 namespace {
 
+// The largest component file read (ibus-hangul's is 1 KB, the biggest ones
+// that list hundreds of engines some 100 KB), and the longest text taken from
+// one.
+constexpr qint64 kMaxFileBytes = 1 << 20;
+constexpr qsizetype kMaxText = 256;
+
 QStringList componentFolders() {
   QStringList folders;
   const QString fromEnvironment = qEnvironmentVariable("IBUS_COMPONENT_PATH");
@@ -22,27 +28,55 @@ QStringList componentFolders() {
   return folders;
 }
 
+QString bounded(const QString& text) {
+  return text.size() <= kMaxText ? text : QString();
+}
+
 // A component file: <component><name>BUS NAME</name> ... <engines><engine>
-// <name>ENGINE</name> ... </engine></engines></component>.
-bool listsEngine(QFile& file, const QString& engine, QString& component) {
+// <name>ENGINE</name><longname>...</longname><layout>...</layout>
+// <layout_variant>...</layout_variant> ... </engine></engines></component>.
+// Finds `engine` in it: the component's name, and the engine's description.
+bool findEngine(QFile& file, const QString& engine, QString& component, IBusEngine& found) {
+  const QStringList enginePath{QStringLiteral("component"), QStringLiteral("engines"),
+                               QStringLiteral("engine")};
+  const QStringList fields{QStringLiteral("name"), QStringLiteral("longname"),
+                           QStringLiteral("layout"), QStringLiteral("layout_variant")};
+  component.clear();
   QXmlStreamReader xml(&file);
   QStringList path;
-  QString name;
+  IBusEngine current;
   bool listed = false;
   while (!xml.atEnd()) {
     switch (xml.readNext()) {
-      case QXmlStreamReader::StartElement:
+      case QXmlStreamReader::StartElement: {
         path << xml.name().toString();
         if (path == QStringList{QStringLiteral("component"), QStringLiteral("name")}) {
-          name = xml.readElementText().trimmed();
+          component = bounded(xml.readElementText().trimmed());
           path.removeLast();
-        } else if (path == QStringList{QStringLiteral("component"), QStringLiteral("engines"),
-                                       QStringLiteral("engine"), QStringLiteral("name")}) {
-          listed = listed || xml.readElementText().trimmed() == engine;
+        } else if (path.size() == enginePath.size() + 1 && path.mid(0, 3) == enginePath &&
+                   fields.contains(path.last())) {
+          const QString field = path.last();
+          const std::string value = bounded(xml.readElementText().trimmed()).toStdString();
           path.removeLast();
+          if (field == fields[0]) {
+            current.name = value;
+          } else if (field == fields[1]) {
+            current.longName = value;
+          } else if (field == fields[2]) {
+            current.layout = value;
+          } else {
+            current.layoutVariant = value;
+          }
+        } else if (path == enginePath) {
+          current = IBusEngine{};
         }
         break;
+      }
       case QXmlStreamReader::EndElement:
+        if (path == enginePath && !listed && current.name == engine.toStdString()) {
+          found = current;
+          listed = true;
+        }
         if (!path.isEmpty()) {
           path.removeLast();
         }
@@ -51,27 +85,38 @@ bool listsEngine(QFile& file, const QString& engine, QString& component) {
         break;
     }
   }
-  if (xml.hasError() || !listed || name.isEmpty()) {
-    return false;
+  return !xml.hasError() && listed && !component.isEmpty();
+}
+
+bool lookUp(const QString& engine, QString& component, IBusEngine& found) {
+  for (const QString& folder : componentFolders()) {
+    const QStringList files = QDir(folder).entryList({QStringLiteral("*.xml")}, QDir::Files);
+    for (const QString& name : files) {
+      QFile file(folder + QLatin1Char('/') + name);
+      if (file.size() <= kMaxFileBytes && file.open(QIODevice::ReadOnly) &&
+          findEngine(file, engine, component, found)) {
+        return true;
+      }
+    }
   }
-  component = name;
-  return true;
+  return false;
 }
 
 }  // namespace
 
 QString ibusComponentOf(const QString& engine) {
-  for (const QString& folder : componentFolders()) {
-    const QStringList files = QDir(folder).entryList({QStringLiteral("*.xml")}, QDir::Files);
-    for (const QString& name : files) {
-      QFile file(folder + QLatin1Char('/') + name);
-      QString component;
-      if (file.open(QIODevice::ReadOnly) && listsEngine(file, engine, component)) {
-        return component;
-      }
-    }
+  QString component;
+  IBusEngine found;
+  return lookUp(engine, component, found) ? component : QString();
+}
+
+std::optional<IBusEngine> ibusEngineOf(const QString& engine) {
+  QString component;
+  IBusEngine found;
+  if (!lookUp(engine, component, found)) {
+    return std::nullopt;
   }
-  return {};
+  return found;
 }
 
 }  // namespace vellicor::qt

@@ -39,10 +39,14 @@ class IBusEngineState {
   // source it names changed.
   bool onProperties(const std::string& sender, const DBusValue& value, bool list);
 
-  // `keyboardLayout` names what Latin mode types: the layout of the keyboard
-  // group in use, when known.
   // Whether the engine is one of IBus's own keyboard-layout engines (xkb:...).
   bool isLayoutEngine() const { return engine_ && engine_->name.rfind("xkb:", 0) == 0; }
+  // The global engine's name, while there is one.
+  std::optional<std::string> engineName() const {
+    return engine_ ? std::optional<std::string>(engine_->name) : std::nullopt;
+  }
+  // `keyboardLayout` names what Latin mode types: the layout of the keyboard
+  // group in use, when known.
   std::optional<NamedSource> current(
       const std::optional<std::string>& keyboardLayout = std::nullopt) const;
 

@@ -39,6 +39,8 @@ class IBusTracker final : public QObject, public SourceTracker {
   std::optional<NamedSource> current() const override;
   bool settled() const override { return settled_; }
   bool yieldsToSession() const override { return state_.isLayoutEngine(); }
+  // The global engine's name, while IBus has one ("hangul", "xkb:us::eng").
+  std::optional<std::string> engineName() const { return state_.engineName(); }
 
  private slots:
   void globalEngineChanged(const QString& name);

@@ -92,6 +92,10 @@ void SessionBus::whenAnswers(std::function<void()> use) {
   }
 }
 
+bool SessionBus::namedToLibraries() {
+  return qgetenv(kVariable) != kNoBus;
+}
+
 QString SessionBus::connectionName() {
   return kConnection;
 }

@@ -42,6 +42,11 @@ class SessionBus {
   // is connected; never if it does not answer.
   void whenAnswers(std::function<void()> use);
   bool settled() const { return settled_; }
+  // Whether the environment names the bus to the libraries that find it
+  // themselves (GIO, under GSettings): only once it has answered in time.
+  // Before, they find no bus, and GIO's dconf backend keeps that failure for
+  // the rest of the run: a GSettings object made then never hears a change.
+  static bool namedToLibraries();
   // The QDBusConnection name of the program's own connection to the session
   // bus; connected once the bus has answered.
   static QString connectionName();

@@ -30,6 +30,10 @@ class SessionTracker : public SourceTracker {
   // The output the user works on, where the compositor can tell: where the
   // panel goes. None where it cannot.
   virtual std::optional<OutputRect> activeOutput() const { return std::nullopt; }
+  // The IBus engine the session has made the source, when that source is one
+  // (GNOME lists IBus engines among its sources and sets IBus's engine itself);
+  // none for a keyboard layout.
+  virtual std::optional<std::string> inputMethodEngine() const { return std::nullopt; }
 };
 
 }  // namespace vellicor::qt

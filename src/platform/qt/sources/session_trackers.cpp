@@ -6,6 +6,7 @@
 #include <QList>
 #include <utility>
 
+#include "platform/qt/sources/gnome_tracker.h"
 #include "platform/qt/sources/kwin_tracker.h"
 #include "platform/qt/sources/sway_tracker.h"
 
@@ -17,11 +18,11 @@ bool isSocket(const QByteArray& path) {
   return path.startsWith('/') && stat(path.constData(), &st) == 0 && S_ISSOCK(st.st_mode);
 }
 
-// Plasma's session start names it in XDG_CURRENT_DESKTOP, a list separated by
-// colons ("KDE").
-bool plasmaSession() {
+// XDG_CURRENT_DESKTOP is a list separated by colons: "KDE", "GNOME",
+// "ubuntu:GNOME", "GNOME-Classic:GNOME".
+bool desktopNames(const char* name) {
   for (const QByteArray& desktop : qgetenv("XDG_CURRENT_DESKTOP").split(':')) {
-    if (desktop.compare("KDE", Qt::CaseInsensitive) == 0) {
+    if (desktop.compare(name, Qt::CaseInsensitive) == 0) {
       return true;
     }
   }
@@ -46,8 +47,15 @@ std::unique_ptr<SessionTracker> openSessionTracker(SessionBus& sessionBus,
     return std::make_unique<SwayTracker>(QString::fromLocal8Bit(sway), std::move(changed),
                                          std::move(note));
   }
-  if (waylandSession() && plasmaSession()) {
+  if (waylandSession() && desktopNames("KDE")) {
     return std::make_unique<KWinTracker>(sessionBus, std::move(changed), std::move(note));
+  }
+  if (waylandSession() && desktopNames("GNOME")) {
+    std::string why;
+    if (GnomeTracker::available(why)) {
+      return std::make_unique<GnomeTracker>(sessionBus, std::move(changed), std::move(note));
+    }
+    note("GNOME's input sources cannot be followed: " + why);
   }
   return nullptr;
 }

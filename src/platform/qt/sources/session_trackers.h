@@ -14,7 +14,9 @@ class SessionBus;
 // sway's IPC where SWAYSOCK names its socket; Plasma's layout service in a
 // Plasma session on Wayland (XDG_CURRENT_DESKTOP names KDE; WAYLAND_DISPLAY is
 // set or XDG_SESSION_TYPE is wayland), followed whenever the service is on the
-// session bus. None on an X11 desktop, and where the session offers nothing
+// session bus; GNOME's input-source settings in a GNOME Wayland session
+// (XDG_CURRENT_DESKTOP names GNOME, WAYLAND_DISPLAY is set) where their schema
+// is installed. None on an X11 desktop, and where the session offers nothing
 // to follow.
 std::unique_ptr<SessionTracker> openSessionTracker(SessionBus& sessionBus,
                                                    std::function<void()> changed,

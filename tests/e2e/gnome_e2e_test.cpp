@@ -1,0 +1,243 @@
+// The program in a GNOME session (tests/e2e/wayland/gnome: GNOME Shell headless,
+// two outputs, the first primary, sources us, kr(kr104) and IBus's hangul, and
+// ibus-daemon as the shell runs it): started as an X11 client through XWayland
+// beside a Wayland window (zenity, on the first output) and an X window (xterm,
+// on the second), switched with Super+Space as a user does. It follows GNOME's
+// current source whatever window has the focus, IBus's Hangul/Latin toggle
+// too, and puts the panel where XWayland's pointer is while it is over an X
+// window, else on the primary output.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "running_program.h"
+#include "wayland_rig.h"
+
+namespace vellicor::e2e {
+namespace {
+
+const std::string kChange = "입력 언어 변경: ";
+const std::string kHangul = "Hangul";
+
+class GnomeSession : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    rig = std::make_unique<WaylandRig>("gnome");
+    if (!rig->start(whyNot)) {
+      rig.reset();
+      return;
+    }
+    // A new window opens in the middle of the output under the pointer. The
+    // Wayland client logs its protocol, where the keyboard focus shows.
+    rig->verb({"pointer", "640", "400"});
+    rig->client("waylandwin", "wayland",
+                {"env", "WAYLAND_DEBUG=client", "zenity", "--entry", "--title", "waylandwin"});
+    eventually(waylandFocused, 20);
+    rig->verb({"pointer", "1920", "400"});
+    rig->client("xtermwin", "x11", {"xterm", "-title", "xtermwin"});
+    eventually([] { return xtermLeft() > 1280; }, 20);
+    rig->client("vellicor", "x11", {programPath()});
+    eventually([] { return log().find("Vellicor 앱 시작") != std::string::npos; }, 10);
+  }
+  static void TearDownTestSuite() { rig.reset(); }
+
+  void SetUp() override {
+    if (!rig) {
+      GTEST_SKIP() << "no GNOME session here: " << whyNot;
+    }
+    ASSERT_NE(log().find("Vellicor 앱 시작"), std::string::npos) << log();
+    ASSERT_NE(log().find("followed through GNOME's input-source settings"), std::string::npos)
+        << log();
+    ASSERT_TRUE(waylandShown()) << "zenity never had the focus";
+    ASSERT_GT(xtermLeft(), 1280) << "xterm is not on the second output";
+    // IBus runs, as the shell starts it, with the shell's engine.
+    ASSERT_NE(rig->inSession("timeout 5 ibus engine").find("xkb:"), std::string::npos)
+        << rig->inSession("timeout 5 ibus engine");
+    // Each test starts on the first source, no panel showing.
+    rig->verb({"switch", "0"});
+    ASSERT_TRUE(eventually([] { return rig->panel() == "none"; }, 5)) << rig->panel();
+  }
+
+  static std::string log() { return rig ? rig->clientLog("vellicor") : std::string(); }
+  static int changeLines() {
+    const std::string text = log();
+    int n = 0;
+    for (auto at = text.find(kChange); at != std::string::npos; at = text.find(kChange, at + 1)) {
+      ++n;
+    }
+    return n;
+  }
+  // What the last change line says, after its label.
+  static std::string lastChange() {
+    const std::string text = log();
+    const auto at = text.rfind(kChange);
+    if (at == std::string::npos) {
+      return {};
+    }
+    const auto start = at + kChange.size();
+    return text.substr(start, text.find('\n', start) - start);
+  }
+  // The Wayland window's keyboard focus events, in order: true for each enter,
+  // false for each leave.
+  static std::vector<bool> waylandFocusEvents() {
+    std::istringstream lines(rig->clientLog("waylandwin"));
+    std::vector<bool> events;
+    for (std::string line; std::getline(lines, line);) {
+      if (line.find("wl_keyboard@") == std::string::npos) {
+        continue;
+      }
+      if (line.find(".enter(") != std::string::npos) {
+        events.push_back(true);
+      } else if (line.find(".leave(") != std::string::npos) {
+        events.push_back(false);
+      }
+    }
+    return events;
+  }
+  // Whether the Wayland window was shown: it had the keyboard once.
+  static bool waylandShown() { return !waylandFocusEvents().empty(); }
+  static bool waylandFocused() {
+    const std::vector<bool> events = waylandFocusEvents();
+    return !events.empty() && events.back();
+  }
+  static bool xtermFocused() {
+    return rig->inSession("xdotool getactivewindow getwindowname") == "xtermwin\n";
+  }
+  // The xterm's left edge on the X screen, -1 while it is not shown.
+  static int xtermLeft() {
+    const std::string out = rig->inSession(
+        "w=$(xdotool search --onlyvisible --name '^xtermwin$' | head -1); [ -n \"$w\" ] && "
+        "timeout 5 xwininfo -id \"$w\" | awk '/Absolute upper-left X/ {print $4}'");
+    try {
+      return std::stoi(out);
+    } catch (...) {
+      return -1;
+    }
+  }
+  // Clicks a window, as a user gives it the focus.
+  static void focus(const std::string& window) {
+    if (window == "waylandwin") {
+      ASSERT_TRUE(rig->verb({"pointer", "640", "400", "click"}));
+      ASSERT_TRUE(eventually([] { return waylandFocused() && !xtermFocused(); }, 5));
+    } else {
+      ASSERT_TRUE(rig->verb({"pointer", "1920", "400", "click"}));
+      ASSERT_TRUE(eventually([] { return xtermFocused() && !waylandFocused(); }, 5));
+    }
+  }
+  // One more change line, from `from` to `to`, and the panel showing `to` on
+  // `output`; no second line after it.
+  static void expectChange(int expected, const std::string& from, const std::string& to,
+                           int output) {
+    EXPECT_TRUE(eventually([&] { return changeLines() >= expected; }, 5)) << log();
+    EXPECT_EQ(lastChange(), from + " → " + to) << log();
+    EXPECT_TRUE(eventually(
+        [&] {
+          return rig->panel().find("\"" + to + "\" at ") != std::string::npos &&
+                 rig->panel().find("output " + std::to_string(output)) != std::string::npos;
+        },
+        3))
+        << rig->panel();
+    pause(0.5);
+    EXPECT_EQ(changeLines(), expected) << log();
+  }
+  static void expectSwitch(int source, const std::string& from, const std::string& to, int output) {
+    const int expected = changeLines() + 1;
+    ASSERT_TRUE(rig->verb({"switch", std::to_string(source)}));
+    expectChange(expected, from, to, output);
+  }
+  static void expectKey(const std::string& key, const std::string& from, const std::string& to,
+                        int output) {
+    const int expected = changeLines() + 1;
+    ASSERT_TRUE(rig->verb({"key", key}));
+    expectChange(expected, from, to, output);
+  }
+  static void setHangulInitialMode(const std::string& mode) {
+    rig->inSession("gsettings set org.freedesktop.ibus.engine.hangul initial-input-mode " + mode);
+  }
+
+  static inline std::unique_ptr<WaylandRig> rig;
+  static inline std::string whyNot;
+};
+
+// XWayland's pointer is not where the user is while a Wayland window is under
+// it: the panel goes to the primary output.
+TEST_F(GnomeSession, ASwitchUnderWaylandFocusIsAnnouncedOnceOnThePrimaryOutput) {
+  focus("waylandwin");
+  expectSwitch(1, kEnglish, kKorean, 1);
+  expectSwitch(0, kKorean, kEnglish, 1);
+}
+
+TEST_F(GnomeSession, ASwitchUnderXFocusIsAnnouncedOnceWhereThePointerIs) {
+  focus("xtermwin");
+  expectSwitch(1, kEnglish, kKorean, 2);
+  expectSwitch(0, kKorean, kEnglish, 2);
+}
+
+// Off the xterm, onto the desktop of the second output: XWayland still has the
+// pointer where it left the xterm, on the second output, and knows it is over
+// no X window there. The panel goes to the primary output.
+TEST_F(GnomeSession, AwayFromXWindowsThePanelGoesToThePrimaryOutput) {
+  focus("xtermwin");
+  ASSERT_TRUE(rig->verb({"pointer", "1400", "720"}));
+  const std::string pointer = rig->inSession("xdotool getmouselocation --shell");
+  const auto x = pointer.find("X=");
+  ASSERT_NE(x, std::string::npos) << pointer;
+  ASSERT_GE(std::stoi(pointer.substr(x + 2)), 1280) << pointer;
+  expectSwitch(1, kEnglish, kKorean, 1);
+  expectSwitch(0, kKorean, kEnglish, 1);
+}
+
+// XWayland's keyboard group catches up with the shell's source when an X window
+// gets the focus: that is no switch.
+TEST_F(GnomeSession, FocusChangesAloneAnnounceNothing) {
+  focus("waylandwin");
+  expectSwitch(1, kEnglish, kKorean, 1);
+  ASSERT_TRUE(eventually([] { return rig->panel() == "none"; }, 5)) << rig->panel();
+  const int after = changeLines();
+  for (const char* window : {"xtermwin", "waylandwin", "xtermwin", "waylandwin"}) {
+    focus(window);
+    pause(0.5);
+    EXPECT_EQ(rig->panel(), "none") << window;
+  }
+  EXPECT_EQ(changeLines(), after) << log();
+}
+
+// IBus stays on its US layout engine through every switch of keyboard layouts,
+// yet those are announced; an IBus source is IBus's to name, and
+// ibus-hangul's toggle in a text field is announced as well.
+TEST_F(GnomeSession, WithIBusRunningLayoutSwitchesAndTheHangulToggleAreAnnounced) {
+  setHangulInitialMode("hangul");
+  focus("waylandwin");
+  expectSwitch(1, kEnglish, kKorean, 1);
+  expectSwitch(2, kKorean, kHangul, 1);
+  expectKey("Hangul", kHangul, kEnglish, 1);
+  expectKey("Hangul", kEnglish, kHangul, 1);
+  expectSwitch(1, kHangul, kKorean, 1);
+  expectSwitch(0, kKorean, kEnglish, 1);
+}
+
+// In Latin mode ibus-hangul types what the US layout types: a switch from US
+// to it changes nothing the user types, and the shell and IBus taking their
+// steps of that switch in either order announce nothing in between.
+TEST_F(GnomeSession, AnIBusEngineInLatinModeIsNamedForWhatItTypes) {
+  setHangulInitialMode("latin");
+  focus("waylandwin");
+  for (int round = 0; round < 3; ++round) {
+    const int before = changeLines();
+    ASSERT_TRUE(rig->verb({"switch", "2"}));
+    ASSERT_TRUE(
+        eventually([] { return rig->inSession("timeout 5 ibus engine") == "hangul\n"; }, 5));
+    pause(0.8);
+    EXPECT_EQ(changeLines(), before) << log();
+    EXPECT_EQ(rig->panel(), "none");
+    expectSwitch(1, kEnglish, kKorean, 1);
+    expectSwitch(0, kKorean, kEnglish, 1);
+  }
+}
+
+}  // namespace
+}  // namespace vellicor::e2e
