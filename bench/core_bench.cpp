@@ -51,7 +51,9 @@ void BM_InputSourceChange(benchmark::State& state) {
     d.threads.runPending();
     toKorean = !toKorean;
   }
-  benchmark::DoNotOptimize(delegate->currentName());
+  // A copy: newer benchmark releases deprecate DoNotOptimize on a const reference.
+  std::string last = delegate->currentName();
+  benchmark::DoNotOptimize(last);
   delegate->applicationWillTerminate();
 }
 BENCHMARK(BM_InputSourceChange);

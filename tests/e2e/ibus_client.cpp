@@ -4,15 +4,21 @@
 
 #include <QDBusMessage>
 #include <QDBusVariant>
+#include <QRegularExpression>
 #include <csignal>
 #include <cstdio>
 
+#include "program_under_test.h"
 #include "running_program.h"
 
 namespace vellicor::e2e {
 namespace {
 
 int connections = 0;
+
+const QString kHangulService = QStringLiteral("org.freedesktop.IBus.Hangul");
+const QString kEngines = QStringLiteral("/org/freedesktop/IBus/Engine");
+const QString kEngineInterface = QStringLiteral("org.freedesktop.IBus.Engine");
 
 }  // namespace
 
@@ -25,24 +31,68 @@ IBusClient::IBusClient(std::string address) {
   }
   bus_ = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(
       QString::fromStdString(address), QStringLiteral("test-ibus-%1").arg(++connections)));
+  bus_->connect(QString(), QString(), kEngineInterface, QStringLiteral("UpdateProperty"), this,
+                SLOT(updateProperty(QDBusMessage)));
 }
 
 IBusClient::~IBusClient() {
   QDBusConnection::disconnectFromBus(bus_->name());
 }
 
-void IBusClient::activateInputMode(unsigned state) {
-  // Each engine made has a number of its own, counting up for the daemon's life.
-  for (int engine = 1; engine <= 32; ++engine) {
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.IBus.Hangul"),
-        QStringLiteral("/org/freedesktop/IBus/Engine/%1").arg(engine),
-        QStringLiteral("org.freedesktop.IBus.Engine"), QStringLiteral("PropertyActivate"));
-    call << QStringLiteral("InputMode") << state;
-    // Engines do not answer this call.
-    call.setAutoStartService(false);
-    bus_->send(call);
+bool IBusClient::toggleInputMode(unsigned state) {
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    QStringList engines;
+    if (!pumpUntil([&] { return !(engines = hangulEngines()).isEmpty(); })) {
+      return false;
+    }
+    engineOwner_ = ownerOf(kHangulService);
+    const int before = engineUpdates_;
+    for (const QString& path : engines) {
+      QDBusMessage call = QDBusMessage::createMethodCall(kHangulService, path, kEngineInterface,
+                                                         QStringLiteral("PropertyActivate"));
+      call << QStringLiteral("InputMode") << state;
+      call.setAutoStartService(false);
+      bus_->send(call);
+    }
+    if (pumpUntil([&] { return engineUpdates_ > before; }, 2.0)) {
+      return true;
+    }
   }
+  return false;
+}
+
+void IBusClient::updateProperty(const QDBusMessage& message) {
+  if (!engineOwner_.isEmpty() && message.service() == engineOwner_) {
+    ++engineUpdates_;
+  }
+}
+
+QStringList IBusClient::hangulEngines() const {
+  QDBusMessage call = QDBusMessage::createMethodCall(
+      kHangulService, kEngines, QStringLiteral("org.freedesktop.DBus.Introspectable"),
+      QStringLiteral("Introspect"));
+  call.setAutoStartService(false);
+  const QDBusMessage reply = bus_->call(call, QDBus::Block, 2000);
+  QStringList paths;
+  if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+    return paths;
+  }
+  static const QRegularExpression node(QStringLiteral("<node name=\"(\\d+)\""));
+  for (auto found = node.globalMatch(reply.arguments().front().toString()); found.hasNext();) {
+    paths << kEngines + QStringLiteral("/") + found.next().captured(1);
+  }
+  return paths;
+}
+
+QString IBusClient::ownerOf(const QString& name) const {
+  QDBusMessage call = QDBusMessage::createMethodCall(
+      QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+      QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetNameOwner"));
+  call << name;
+  const QDBusMessage reply = bus_->call(call, QDBus::Block, 2000);
+  return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()
+             ? reply.arguments().front().toString()
+             : QString();
 }
 
 void IBusClient::sendUpdateProperty(const QVariant& property) {
