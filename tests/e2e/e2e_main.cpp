@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/qt/qt_desktop.h"
+#include "program_under_test.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "these tests need an X display: run them under tools/x-session\n");
     return 1;
   }
-  vellicor::qt::QtDesktop::prepareQt();
+  vellicor::e2e::ProgramUnderTest::prepareQt();
   QApplication app(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
   return RUN_ALL_TESTS();

@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QWidget>
 #include <cstdio>
+#include <cstdlib>
 
 #include "hud/hud_manager.h"
 
@@ -33,6 +34,20 @@ void ProgramUnderTest::launch() {
   delegate_->applicationDidFinishLaunching();
 }
 
+namespace {
+// What was found of the session bus before Qt started, as the program's main keeps it.
+qt::SessionBus::Found bus;
+}  // namespace
+
+void ProgramUnderTest::prepareQt() {
+  bus = qt::QtDesktop::prepareQt();
+  // The programs and tools the tests start take the session bus from this
+  // process's environment as it was given.
+  if (!bus.given.empty()) {
+    setenv("DBUS_SESSION_BUS_ADDRESS", bus.given.c_str(), 1);
+  }
+}
+
 ProgramUnderTest* ProgramUnderTest::open(std::string& error) {
   // Never freed: the shared HUD manager made from its platform lives on too.
   auto* program = new ProgramUnderTest;
@@ -42,7 +57,7 @@ ProgramUnderTest* ProgramUnderTest::open(std::string& error) {
     error = "cannot write " + program->logPath_;
     return nullptr;
   }
-  program->desktop_ = qt::QtDesktop::open(error);
+  program->desktop_ = qt::QtDesktop::open(bus, error);
   if (!program->desktop_) {
     return nullptr;
   }

@@ -22,6 +22,8 @@ void pumpFor(double seconds);
 class ProgramUnderTest {
  public:
   // Null, with the reason, when the desktop cannot be opened.
+  // Sets Qt up as the program does; call before the QApplication exists.
+  static void prepareQt();
   static ProgramUnderTest* open(std::string& error);
 
   // Launches as the application does once the desktop has read its sources:

@@ -33,7 +33,7 @@ class QtDesktop::SystemClock final : public WallClock {
   WallTime now() const override { return std::chrono::system_clock::now(); }
 };
 
-void QtDesktop::prepareQt() {
+SessionBus::Found QtDesktop::prepareQt() {
   // The program reads the keyboard through X11, also under XWayland.
   qputenv("QT_QPA_PLATFORM", "xcb");
   // Shared-memory images pass a file descriptor over the X connection for each
@@ -47,9 +47,12 @@ void QtDesktop::prepareQt() {
   // module would connect to IBus's bus at start-up and wait there for a daemon
   // that does not answer.
   qputenv("QT_IM_MODULE", "none");
+  return SessionBus::findBeforeQt();
 }
 
-QtDesktop::QtDesktop() : clock_(std::make_unique<SystemClock>()) {
+QtDesktop::QtDesktop(const SessionBus::Found& bus)
+    : sessionBus(bus, [this](const std::string& line) { note(line); }),
+      clock_(std::make_unique<SystemClock>()) {
   grace_.setSingleShot(true);
   grace_.setInterval(kRestartGraceMs);
   QObject::connect(&grace_, &QTimer::timeout, [this] {
@@ -67,8 +70,8 @@ QtDesktop::QtDesktop() : clock_(std::make_unique<SystemClock>()) {
 
 QtDesktop::~QtDesktop() = default;
 
-std::unique_ptr<QtDesktop> QtDesktop::open(std::string& error) {
-  std::unique_ptr<QtDesktop> desktop(new QtDesktop);
+std::unique_ptr<QtDesktop> QtDesktop::open(const SessionBus::Found& bus, std::string& error) {
+  std::unique_ptr<QtDesktop> desktop(new QtDesktop(bus));
   QtDesktop* d = desktop.get();
   // A keymap change can go with a switch the input-method frameworks do not
   // announce, so they look again then.

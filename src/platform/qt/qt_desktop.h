@@ -54,10 +54,11 @@ class TrayPresence;
 // arrives, and when no installed font can show Korean.
 class QtDesktop {
  public:
-  // Sets up how Qt reaches the display; call before the QApplication exists.
-  static void prepareQt();
+  // Sets up how Qt reaches the display and the session bus; call before the
+  // QApplication exists, and give what it returns to open().
+  static SessionBus::Found prepareQt();
   // Null, with the reason in `error`, when the display cannot serve the program.
-  static std::unique_ptr<QtDesktop> open(std::string& error);
+  static std::unique_ptr<QtDesktop> open(const SessionBus::Found& bus, std::string& error);
   ~QtDesktop();
   QtDesktop(const QtDesktop&) = delete;
   QtDesktop& operator=(const QtDesktop&) = delete;
@@ -66,7 +67,7 @@ class QtDesktop {
 
   QtLog log;
   QtApplication application;
-  SessionBus sessionBus{[this](const std::string& line) { note(line); }};
+  SessionBus sessionBus;
   QtThreads threads;
   QueuedNotificationCenter distributedCenter{threads};
   QueuedNotificationCenter workspaceCenter{threads};
@@ -78,7 +79,7 @@ class QtDesktop {
   IcuTextServices text;
 
  private:
-  QtDesktop();
+  explicit QtDesktop(const SessionBus::Found& bus);
   // A line from a tracker or the session bus, which may carry outside text.
   void note(const std::string& line);
   NamedSource selected();

@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "vellicor: %s; only the display is asked whether another instance runs\n",
                  instance.error.c_str());
   }
-  vellicor::qt::QtDesktop::prepareQt();
+  const auto bus = vellicor::qt::QtDesktop::prepareQt();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("vellicor"));
   QApplication::setQuitOnLastWindowClosed(false);
@@ -116,7 +116,7 @@ int main(int argc, char** argv) {
 
   std::string error;
   fonts.wait();
-  auto desktop = vellicor::qt::QtDesktop::open(error);
+  auto desktop = vellicor::qt::QtDesktop::open(bus, error);
   if (!desktop) {
     std::fprintf(stderr, "vellicor: %s\n", error.c_str());
     return 3;

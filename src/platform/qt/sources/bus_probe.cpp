@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -164,6 +165,41 @@ BusProbe::BusProbe(UnixSocketAddress socket, std::function<void(Outcome)> done)
         },
         Qt::QueuedConnection);
   });
+}
+
+std::optional<BusProbe::Outcome> BusProbe::within(const UnixSocketAddress& socket, int timeoutMs) {
+  auto shared = std::make_shared<Shared>();
+  shared->socket = socket;
+  if (pipe2(shared->wake, O_CLOEXEC) != 0) {
+    return std::nullopt;
+  }
+  int result[2] = {-1, -1};
+  if (pipe2(result, O_CLOEXEC) != 0) {
+    close(shared->wake[0]);
+    close(shared->wake[1]);
+    return std::nullopt;
+  }
+  std::optional<Outcome> outcome;
+  std::thread thread([shared, &outcome, done = result[1]] {
+    outcome = shared->probe();
+    const char byte = 0;
+    [[maybe_unused]] const ssize_t n = write(done, &byte, 1);
+  });
+  pollfd finished{result[0], POLLIN, 0};
+  int n = 0;
+  do {
+    n = poll(&finished, 1, timeoutMs);
+  } while (n < 0 && errno == EINTR);
+  if (n <= 0) {
+    // Woken, the probe returns at once without an outcome.
+    const char byte = 0;
+    [[maybe_unused]] const ssize_t w = write(shared->wake[1], &byte, 1);
+  }
+  thread.join();
+  for (const int fd : {shared->wake[0], shared->wake[1], result[0], result[1]}) {
+    close(fd);
+  }
+  return outcome;
 }
 
 BusProbe::~BusProbe() {

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "platform/qt/sources/dbus_address.h"
@@ -22,6 +23,10 @@ class BusProbe {
 
   // `done` runs on the main thread, once, unless the probe goes first.
   BusProbe(UnixSocketAddress socket, std::function<void(Outcome)> done);
+  // Probes on a thread of its own and waits at most `timeoutMs` for the
+  // outcome; none when the server has not answered by then. Needs no event
+  // loop, so it can run before Qt starts.
+  static std::optional<Outcome> within(const UnixSocketAddress& socket, int timeoutMs);
   // Wakes the probe's thread and waits for it to end.
   ~BusProbe();
   BusProbe(const BusProbe&) = delete;

@@ -16,7 +16,7 @@ namespace {
 constexpr char kVariable[] = "DBUS_SESSION_BUS_ADDRESS";
 constexpr char kNoBus[] = "disabled:";
 const QString kConnection = QStringLiteral("vellicor-session");
-// How long Qt's own uses of the bus wait for it to answer.
+// How long the start waits for the bus to answer before Qt goes without it.
 constexpr int kPatienceMs = 1000;
 
 std::optional<UnixSocketAddress> runtimeBus() {
@@ -34,37 +34,38 @@ std::optional<UnixSocketAddress> runtimeBus() {
 
 }  // namespace
 
-SessionBus::SessionBus(std::function<void(const std::string&)> note) : note_(std::move(note)) {
-  const QByteArray given = qgetenv(kVariable);
-  std::optional<UnixSocketAddress> socket = localSocketAddress(given.toStdString());
+SessionBus::Found SessionBus::findBeforeQt() {
+  Found found;
+  found.given = qgetenv(kVariable).toStdString();
+  std::optional<UnixSocketAddress> socket = localSocketAddress(found.given);
   if (socket) {
-    address_ = given.toStdString();
-  } else {
-    if (!given.isEmpty()) {
-      note_(
-          "session bus: refused the address " + given.toStdString() +
-          " from DBUS_SESSION_BUS_ADDRESS: only unix:path= and unix:abstract= addresses are used");
-    }
-    socket = runtimeBus();
-    if (socket) {
-      address_ = "unix:path=" + socket->path;
-    }
+    found.address = found.given;
+  } else if ((socket = runtimeBus())) {
+    found.address = "unix:path=" + socket->path;
   }
-  qputenv(kVariable, kNoBus);
+  found.answered = socket && BusProbe::within(*socket, kPatienceMs) == BusProbe::Outcome::Answers;
+  qputenv(kVariable, found.answered ? QByteArray::fromStdString(found.address) : kNoBus);
+  return found;
+}
+
+SessionBus::SessionBus(const Found& found, std::function<void(const std::string&)> note)
+    : note_(std::move(note)), address_(found.address) {
+  if (!found.given.empty() && found.given != address_) {
+    note_("session bus: refused the address " + found.given +
+          " from DBUS_SESSION_BUS_ADDRESS: only unix:path= and unix:abstract= addresses are used");
+  }
+  settle();
+  const std::optional<UnixSocketAddress> socket = localSocketAddress(address_);
   if (!socket) {
-    settle();
     return;
   }
-  patience_.setSingleShot(true);
-  patience_.setInterval(kPatienceMs);
-  QObject::connect(&patience_, &QTimer::timeout, [this] {
-    gaveUp_ = true;
-    note_(
-        "the session bus does not answer: Vellicor goes on without it, and follows Fcitx5 "
-        "once it answers");
-    settle();
-  });
-  patience_.start();
+  if (found.answered) {
+    connect();
+    return;
+  }
+  note_(
+      "the session bus does not answer: Vellicor goes on without it, and follows Fcitx5 once it "
+      "answers");
   probe_ = std::make_unique<BusProbe>(*socket, [this](BusProbe::Outcome outcome) {
     probed(outcome == BusProbe::Outcome::Answers);
   });
@@ -101,28 +102,24 @@ QString SessionBus::connectionName() {
 }
 
 void SessionBus::probed(bool answers) {
-  patience_.stop();
-  if (answers && !gaveUp_) {
-    // Qt's own uses may have the bus now: they will not wait on it.
-    qputenv(kVariable, QByteArray::fromStdString(address_));
-  } else if (answers) {
-    note_("the session bus answers now");
-  }
   if (answers) {
-    answered_ =
-        QDBusConnection::connectToBus(QString::fromStdString(address_), kConnection).isConnected();
-    if (!answered_) {
-      QDBusConnection::disconnectFromBus(kConnection);
-    }
+    note_("the session bus answers now");
+    connect();
+  }
+}
+
+void SessionBus::connect() {
+  answered_ =
+      QDBusConnection::connectToBus(QString::fromStdString(address_), kConnection).isConnected();
+  if (!answered_) {
+    QDBusConnection::disconnectFromBus(kConnection);
+    return;
   }
   auto answering = std::move(answering_);
   answering_.clear();
-  if (answered_) {
-    for (auto& use : answering) {
-      use();
-    }
+  for (auto& use : answering) {
+    use();
   }
-  settle();
 }
 
 void SessionBus::settle() {
