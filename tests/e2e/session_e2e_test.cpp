@@ -61,12 +61,16 @@ TEST(Session, ASecondStartUnderAnotherNameForTheDisplayIsRefusedToo) {
   const std::string display = std::getenv("DISPLAY");
   const std::string refused =
       "vellicor: already running (pid " + std::to_string(first.pid()) + ")\n";
-  const std::vector<std::vector<std::string>> starts = {
-      programCommand({"DISPLAY=unix" + display}),
-      programCommand({"DISPLAY=unix" + display + ".0"}),
+  std::vector<std::vector<std::string>> starts = {
       programCommand({"DISPLAY=:97"}, {"-display", display}),
       programCommand({"-XDG_RUNTIME_DIR"}),
   };
+  // "unix:N" names the local display to libxcb before 1.17; from 1.17 on,
+  // unix is a host like any other, and no X program reaches the display so.
+  if (Child({"xdpyinfo", "-display", "unix" + display}).wait(5) == 0) {
+    starts.push_back(programCommand({"DISPLAY=unix" + display}));
+    starts.push_back(programCommand({"DISPLAY=unix" + display + ".0"}));
+  }
   for (const auto& start : starts) {
     const std::string err = tempPath("again.err");
     Child again(start, err);

@@ -14,8 +14,6 @@
 namespace vellicor::e2e {
 namespace {
 
-const std::string kChange = "입력 언어 변경: ";
-
 class SwaySession : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -24,10 +22,8 @@ class SwaySession : public ::testing::Test {
       rig.reset();
       return;
     }
-    rig->client("vellicor", "x11", {programPath()});
-    rig->client("waylandwin", "wayland", {"zenity", "--entry", "--title", "waylandwin"});
-    rig->client("xtermwin", "x11", {"xterm", "-title", "xtermwin"});
-    eventually([] { return log().find("Vellicor 앱 시작") != std::string::npos; }, 10);
+    rig->launchProgram();
+    rig->openTestWindows();
     // Both windows are up once sway can focus them.
     eventually(
         [] {
@@ -49,21 +45,14 @@ class SwaySession : public ::testing::Test {
     before = changeLines();
   }
 
-  static std::string log() { return rig ? rig->clientLog("vellicor") : std::string(); }
-  static int changeLines() {
-    const std::string text = log();
-    int n = 0;
-    for (auto at = text.find(kChange); at != std::string::npos; at = text.find(kChange, at + 1)) {
-      ++n;
-    }
-    return n;
-  }
+  static std::string log() { return rig ? rig->programLog() : std::string(); }
+  static int changeLines() { return changeLinesIn(log()); }
   // A switch gives exactly one more change line, to `to`, and the panel on `output`.
   void expectSwitch(int layout, const std::string& from, const std::string& to, int output) {
     const int expected = changeLines() + 1;
     ASSERT_TRUE(rig->verb({"switch", std::to_string(layout)}));
     EXPECT_TRUE(eventually([&] { return changeLines() >= expected; }, 5)) << log();
-    EXPECT_NE(log().find(kChange + from + " → " + to + "\n"), std::string::npos) << log();
+    EXPECT_EQ(lastChangeIn(log()), from + " → " + to) << log();
     EXPECT_TRUE(eventually(
         [&] { return rig->panel().find("output " + std::to_string(output)) != std::string::npos; },
         3))

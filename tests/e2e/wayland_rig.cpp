@@ -34,6 +34,26 @@ std::string statePrefix() {
 
 }  // namespace
 
+const std::string kChangeLabel = "입력 언어 변경: ";
+
+int changeLinesIn(const std::string& log) {
+  int n = 0;
+  for (auto at = log.find(kChangeLabel); at != std::string::npos;
+       at = log.find(kChangeLabel, at + 1)) {
+    ++n;
+  }
+  return n;
+}
+
+std::string lastChangeIn(const std::string& log) {
+  const auto at = log.rfind(kChangeLabel);
+  if (at == std::string::npos) {
+    return {};
+  }
+  const auto start = at + kChangeLabel.size();
+  return log.substr(start, log.find('\n', start) - start);
+}
+
 std::string waylandRigsFolder() {
   char self[4096] = {};
   const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
@@ -93,6 +113,17 @@ bool WaylandRig::client(const std::string& name, const std::string& kind,
 
 std::string WaylandRig::clientLog(const std::string& name) const {
   return readFile(state_ + "/" + name + ".log");
+}
+
+bool WaylandRig::launchProgram() const {
+  client("vellicor", "x11", {programPath()});
+  return eventually([this] { return programLog().find("Vellicor 앱 시작") != std::string::npos; },
+                    10);
+}
+
+void WaylandRig::openTestWindows() const {
+  client("waylandwin", "wayland", {"zenity", "--entry", "--title", "waylandwin"});
+  client("xtermwin", "x11", {"xterm", "-title", "xtermwin"});
 }
 
 std::string WaylandRig::panel() const {

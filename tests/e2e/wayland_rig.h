@@ -32,6 +32,13 @@ class WaylandRig {
               const std::vector<std::string>& command) const;
   // A client's standard output and error.
   std::string clientLog(const std::string& name) const;
+  // Starts the program under test through XWayland as the client "vellicor",
+  // and waits for its start line; its log is programLog().
+  bool launchProgram() const;
+  std::string programLog() const { return clientLog("vellicor"); }
+  // The two windows the tests focus: zenity as the Wayland client
+  // "waylandwin" and xterm through XWayland as "xtermwin".
+  void openTestWindows() const;
   // Vellicor's panel on XWayland: "none", or its name, place and "output N".
   std::string panel() const;
   // A variable of the session's environment (DBUS_SESSION_BUS_ADDRESS, ...).
@@ -49,5 +56,10 @@ class WaylandRig {
 
 // The rig scripts next to the test executables.
 std::string waylandRigsFolder();
+
+// The program's change lines in a log: how many there are, and what the last
+// one says after its label ("A → B"; empty when there is none).
+int changeLinesIn(const std::string& log);
+std::string lastChangeIn(const std::string& log);
 
 }  // namespace vellicor::e2e
