@@ -10,18 +10,32 @@
 namespace vellicor::e2e {
 namespace {
 
-std::string quoted(const std::string& word) {
-  std::string out = "'";
+// Appends `word` in single quotes, as the shell reads it back.
+void appendQuoted(std::string& out, const std::string& word) {
+  out.push_back('\'');
   for (const char c : word) {
-    out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    if (c == '\'') {
+      out.append("'\\''");
+    } else {
+      out.push_back(c);
+    }
   }
-  return out + "'";
+  out.push_back('\'');
+}
+
+std::string quoted(const std::string& word) {
+  std::string out;
+  appendQuoted(out, word);
+  return out;
 }
 
 std::string commandLine(const std::vector<std::string>& words) {
   std::string out;
   for (const std::string& word : words) {
-    out += (out.empty() ? "" : " ") + quoted(word);
+    if (!out.empty()) {
+      out.push_back(' ');
+    }
+    appendQuoted(out, word);
   }
   return out;
 }
