@@ -17,6 +17,7 @@
 #include <string>
 
 #include "launched_session.h"
+#include "running_program.h"
 
 namespace vellicor::e2e {
 namespace {
@@ -200,6 +201,16 @@ TEST_F(Fcitx5Session, ARestartThatKeepsTheInputMethodIsNoSwitch) {
   EXPECT_EQ(program->currentName(), kKeyboardUS);
   EXPECT_EQ(changeLines(), 0) << program->log().substr(logMark);
   EXPECT_FALSE(program->hudViewable(*x));
+}
+
+// Started while Fcitx5 runs, the program starts with Fcitx5's input method:
+// it announces no change for what it saw before Fcitx5 answered.
+TEST_F(Fcitx5Session, StartedWhileFcitx5RunsItStartsWithItsInputMethod) {
+  RunningProgram started("fcitx5-running");
+  ASSERT_TRUE(started.started()) << started.log();
+  EXPECT_NE(started.log().find("현재: " + kKeyboardUS + "\n"), std::string::npos) << started.log();
+  pumpFor(1.0);
+  EXPECT_EQ(started.linesWith("입력 언어 변경"), 0) << started.log();
 }
 
 TEST_F(Fcitx5Session, ErrorsAndAVanishingFcitx5LeaveTheLastGoodSource) {

@@ -133,6 +133,11 @@ void QtDesktop::note(const std::string& line) {
 }
 
 void QtDesktop::launchWhenSettled() {
+  // A tracker may report while open() is still making the others: the launch
+  // is decided once all of them are there.
+  if (trackers_.empty()) {
+    return;
+  }
   application.holdLaunch(kFirstReadingsMs);
   for (const SourceTracker* tracker : trackers_) {
     if (!tracker->settled()) {

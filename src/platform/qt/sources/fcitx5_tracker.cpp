@@ -275,16 +275,20 @@ void Fcitx5Tracker::named(int state, const std::string& method) {
   asking_ = false;
   // Fcitx5 answers again: a later failure is worth saying again.
   noted_.erase("error");
-  settle();
   // Nothing focused (the desktop, a window without input): what the user types
   // next is decided where the focus goes, so the last source stands.
+  bool differs = false;
   if (state != kFcitx5NoInputContext || !current_) {
     const auto source = fcitx5Source(available_, method, state, groupLayout_);
-    const bool differs = !current_ || !(*current_ == source);
+    differs = !current_ || !(*current_ == source);
     current_ = source;
-    if (differs) {
-      changed_();
-    }
+  }
+  // The first reading settles the tracker with its name already in place: the
+  // program may launch on it, and must start with that name, not announce it.
+  if (!settled_) {
+    settle();
+  } else if (differs) {
+    changed_();
   }
   if (askAgain_) {
     askAgain_ = false;
