@@ -43,7 +43,11 @@ SessionBus::Found SessionBus::findBeforeQt() {
   } else if ((socket = runtimeBus())) {
     found.address = "unix:path=" + socket->path;
   }
-  found.answered = socket && BusProbe::within(*socket, kPatienceMs) == BusProbe::Outcome::Answers;
+  if (socket) {
+    const auto outcome = BusProbe::within(*socket, kPatienceMs);
+    found.answered = outcome == BusProbe::Outcome::Answers;
+    found.silent = !outcome.has_value();
+  }
   qputenv(kVariable, found.answered ? QByteArray::fromStdString(found.address) : kNoBus);
   return found;
 }
@@ -55,12 +59,13 @@ SessionBus::SessionBus(const Found& found, std::function<void(const std::string&
           " from DBUS_SESSION_BUS_ADDRESS: only unix:path= and unix:abstract= addresses are used");
   }
   settle();
-  const std::optional<UnixSocketAddress> socket = localSocketAddress(address_);
-  if (!socket) {
-    return;
-  }
   if (found.answered) {
     connect();
+  }
+  // A bus that is there but stopped or hung may go on later; one that is
+  // absent (nothing listens at its socket) is not waited for.
+  const std::optional<UnixSocketAddress> socket = localSocketAddress(address_);
+  if (!found.silent || !socket) {
     return;
   }
   note_(

@@ -30,6 +30,7 @@ class SessionBus {
     std::string given;      // DBUS_SESSION_BUS_ADDRESS as the environment had it
     std::string address;    // the bus's address; empty when there is none
     bool answered = false;  // whether it answered in time, and so Qt has it
+    bool silent = false;    // whether it was there but had not answered by then
   };
   // Call before the QApplication exists; it may wait a second.
   static Found findBeforeQt();
