@@ -87,7 +87,6 @@ int main(int argc, char** argv) {
     case CommandLine::Action::Run:
       break;
   }
-  vellicor::qt::FontSetup fonts;
   // Qt reads -display from the arguments itself, so both reach the same display.
   const std::string display = line.display.empty() ? environment("DISPLAY") : line.display;
   if (const int status = checkDisplay(display); status != 0) {
@@ -104,6 +103,10 @@ int main(int argc, char** argv) {
                  instance.error.c_str());
   }
   const auto bus = vellicor::qt::QtDesktop::prepareQt();
+  // After the environment's last change: fontconfig and the XML parser it
+  // uses read variables as they start, and a variable set meanwhile may move
+  // the environment under them.
+  vellicor::qt::FontSetup fonts;
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("vellicor"));
   QApplication::setQuitOnLastWindowClosed(false);
