@@ -83,21 +83,35 @@ void IBusBus::busDisconnected() {
   look();
 }
 
-void IBusBus::watch(const QString& path) {
-  if (!files_.files().contains(path) && !files_.directories().contains(path)) {
-    files_.addPath(path);
+// Only the paths that were not watched yet are added: a watch on a folder
+// costs the kernel a walk over the entries it holds, which in /tmp can be many.
+void IBusBus::keepWatching(QStringList wanted) {
+  wanted.removeDuplicates();
+  const QStringList watched = files_.files() + files_.directories();
+  QStringList gone;
+  for (const QString& path : watched) {
+    if (!wanted.contains(path)) {
+      gone << path;
+    }
+  }
+  if (!gone.isEmpty()) {
+    files_.removePaths(gone);
+  }
+  QStringList added;
+  for (const QString& path : wanted) {
+    if (!watched.contains(path)) {
+      added << path;
+    }
+  }
+  if (!added.isEmpty()) {
+    files_.addPaths(added);
   }
 }
 
 // Reads the address anew, keeps the watches on where it may change, and
 // probes an address that differs from the one in use.
 void IBusBus::look() {
-  if (!files_.files().isEmpty()) {
-    files_.removePaths(files_.files());
-  }
-  if (!files_.directories().isEmpty()) {
-    files_.removePaths(files_.directories());
-  }
+  QStringList watches;
   const QByteArray fromEnvironment = qgetenv("IBUS_ADDRESS");
   std::optional<std::string> address;
   std::string from = "IBUS_ADDRESS";
@@ -107,16 +121,23 @@ void IBusBus::look() {
     QFile file(*path);
     if (file.open(QIODevice::ReadOnly)) {
       address = ibusAddressFromFile(file.read(64 * 1024).toStdString());
-      watch(*path);
+      watches << *path;
     }
-    watch(nearestFolder(*path));
+    watches << nearestFolder(*path);
     from = "the file " + path->toStdString();
   }
+  const auto socket = address ? localSocketAddress(*address) : std::nullopt;
+  const QString socketPath =
+      socket && !socket->abstract ? QString::fromStdString(socket->path) : QString();
+  if (!socketPath.isEmpty()) {
+    // Seen when a daemon makes its socket there again.
+    watches << nearestFolder(socketPath);
+  }
+  keepWatching(watches);
   if (!address) {
     absent_();
     return;
   }
-  const auto socket = localSocketAddress(*address);
   if (!socket) {
     if (*address != refused_) {
       refused_ = *address;
@@ -126,11 +147,12 @@ void IBusBus::look() {
     absent_();
     return;
   }
-  if (!socket->abstract) {
-    // Seen when a daemon makes its socket there again.
-    watch(nearestFolder(QString::fromStdString(socket->path)));
-  }
   if (*address == address_ || *address == probing_) {
+    return;
+  }
+  if (!socketPath.isEmpty() && !QFileInfo::exists(socketPath)) {
+    // Nothing can answer there, and the folder's watch tells when a socket comes.
+    absent_();
     return;
   }
   probe(*address);

@@ -4,6 +4,7 @@
 #include <QFileSystemWatcher>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -47,7 +48,7 @@ class IBusBus final : public QObject {
 
  private:
   void look();
-  void watch(const QString& path);
+  void keepWatching(QStringList wanted);
   void probe(const std::string& address);
   void probed(const std::string& address, bool answers);
   void connectTo(const std::string& address);
