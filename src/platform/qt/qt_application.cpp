@@ -91,6 +91,18 @@ void QtApplication::launch() {
   if (auto d = delegate_.lock()) {
     d->applicationDidFinishLaunching();
   }
+  for (auto& work : afterLaunch_) {
+    QTimer::singleShot(0, QCoreApplication::instance(), std::move(work));
+  }
+  afterLaunch_.clear();
+}
+
+void QtApplication::afterLaunch(std::function<void()> work) {
+  if (launched_) {
+    QTimer::singleShot(0, QCoreApplication::instance(), std::move(work));
+  } else {
+    afterLaunch_.push_back(std::move(work));
+  }
 }
 
 void QtApplication::run(const std::shared_ptr<ApplicationDelegate>& delegate) {

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/application.h"
 
@@ -35,6 +37,9 @@ class QtApplication final : public Application {
   void holdLaunch(int ms);
   void releaseLaunch();
   bool launched() const { return launched_; }
+  // Work the launch need not wait for, run from the loop once the delegate
+  // has launched: the status item is up first.
+  void afterLaunch(std::function<void()> work);
 
   // Delivers a menu action to the delegate; false when nobody handles it.
   bool sendAction(std::string_view selector);
@@ -46,6 +51,7 @@ class QtApplication final : public Application {
   std::weak_ptr<ApplicationDelegate> delegate_;
   std::unique_ptr<Signals> signals_;
   void launch();
+  std::vector<std::function<void()>> afterLaunch_;
 
   bool terminating_ = false;
   bool held_ = false;

@@ -87,11 +87,12 @@ std::unique_ptr<QtDesktop> QtDesktop::open(const SessionBus::Found& bus, std::st
   const auto note = [d](const std::string& line) { d->note(line); };
   // Latin mode types what the keyboard's layout gives.
   const auto layout = [d] { return d->keyboard_->current()->identifier; };
-  d->ibus_ = std::make_unique<IBusTracker>([d] { d->sourceChanged(); }, note, layout);
+  d->ibus_ = std::make_unique<IBusTracker>(
+      d->gio_, [d] { d->sourceChanged(); }, note, layout);
   d->fcitx5_ = std::make_unique<Fcitx5Tracker>(
       d->sessionBus, [d] { d->sourceChanged(); }, note);
   d->session_ = openSessionTracker(
-      d->sessionBus, [d] { d->sourceChanged(); }, note);
+      d->sessionBus, d->gio_, [d] { d->sourceChanged(); }, note);
   d->trackers_ = {d->fcitx5_.get(), d->ibus_.get()};
   if (d->session_) {
     d->note("Wayland session: the input source is followed through " + d->session_->description());
@@ -102,13 +103,18 @@ std::unique_ptr<QtDesktop> QtDesktop::open(const SessionBus::Found& bus, std::st
   d->selectedBy_ = d->trackers_.size();
   d->inputSources.setCurrent(d->selected());
   d->launchWhenSettled();
-  d->activation_ = ActiveWindowWatch::open([d] {
-    d->recheckFrameworks();
-    d->workspaceCenter.post(d->application.didActivateApplicationNotification());
+  // Neither is needed before the status item is up: activations count only
+  // once the delegate observes them, from its launch on, and the font notice
+  // is a line in the log. Both cost the start-up a millisecond.
+  d->application.afterLaunch([d] {
+    d->activation_ = ActiveWindowWatch::open([d] {
+      d->recheckFrameworks();
+      d->workspaceCenter.post(d->application.didActivateApplicationNotification());
+    });
+    if (!QtFonts::coverKorean()) {
+      d->log.writeLine("no font for Korean text: install fonts-nanum");
+    }
   });
-  if (!QtFonts::coverKorean()) {
-    d->log.writeLine("no font for Korean text: install fonts-nanum");
-  }
   // The status item needs a system tray to be seen: the log says when there is
   // none, and when one arrives.
   d->trayPresence_ = std::make_unique<TrayPresence>(d->sessionBus, [d](bool present) {

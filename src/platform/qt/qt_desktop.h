@@ -17,6 +17,7 @@
 #include "platform/qt/qt_status_bar.h"
 #include "platform/qt/qt_threads.h"
 #include "platform/qt/qt_windows.h"
+#include "platform/qt/sources/gio_library.h"
 #include "platform/qt/sources/session_bus.h"
 #include "platform/qt/sources/source_tracker.h"
 
@@ -89,6 +90,7 @@ class QtDesktop {
   void launchWhenSettled();
   class SystemClock;
   std::unique_ptr<SystemClock> clock_;
+  GioLibrary gio_;  // outlives the trackers that read settings through it
   std::unique_ptr<XkbKeyboard> keyboard_;
   std::unique_ptr<IBusTracker> ibus_;
   std::unique_ptr<Fcitx5Tracker> fcitx5_;

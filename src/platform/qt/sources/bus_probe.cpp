@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -15,6 +14,8 @@
 #include <optional>
 #include <string>
 #include <utility>
+
+#include "platform/qt/sources/unix_stream.h"
 
 namespace vellicor::qt {
 namespace {
@@ -77,34 +78,20 @@ struct BusProbe::Shared {
 
   // None once the probe goes.
   std::optional<Outcome> probe() const {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    // An abstract name starts with a NUL byte.
-    const std::size_t offset = socket.abstract ? 1 : 0;
-    if (socket.path.size() + offset > sizeof address.sun_path - (socket.abstract ? 0 : 1)) {
-      return Outcome::Absent;
-    }
-    std::memcpy(address.sun_path + offset, socket.path.data(), socket.path.size());
-    const auto length =
-        static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + offset + socket.path.size());
     while (!stopped()) {
-      Descriptor fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-      if (fd.fd < 0) {
-        return Outcome::Absent;
-      }
-      if (connect(fd.fd, reinterpret_cast<const sockaddr*>(&address), length) != 0) {
-        if (errno == EAGAIN) {
-          if (!waitFor(-1, 0, kRetryBusyMs)) {
-            return std::nullopt;
-          }
-          continue;
-        }
-        if (errno != EINPROGRESS) {
-          return Outcome::Absent;
-        }
-        if (!waitFor(fd.fd, POLLOUT)) {
+      const UnixConnectAttempt attempt = beginUnixConnect(socket);
+      if (attempt.fd < 0 && attempt.error == EAGAIN) {
+        if (!waitFor(-1, 0, kRetryBusyMs)) {
           return std::nullopt;
         }
+        continue;
+      }
+      if (attempt.fd < 0) {
+        return Outcome::Absent;
+      }
+      const Descriptor fd(attempt.fd);
+      if (attempt.error == EINPROGRESS && !waitFor(fd.fd, POLLOUT)) {
+        return std::nullopt;
       }
       const std::string line = authLine();
       std::size_t sent = 0;

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/qt/sources/gio_library.h"
 #include "platform/qt/sources/gnome_sources.h"
 #include "platform/qt/sources/gsettings_schema.h"
 #include "platform/qt/sources/ibus_components.h"
@@ -27,15 +28,15 @@ constexpr char kMruSources[] = "mru-sources";
 constexpr char kListType[] = "a(ss)";
 
 // The schema, when it is installed with both lists.
-SchemaRef inputSourcesSchema() {
+SchemaRef inputSourcesSchema(const GioCalls& gio) {
   const GVariantType* list = G_VARIANT_TYPE(kListType);
-  return installedSchema(kSchema, {{kSources, list}, {kMruSources, list}});
+  return installedSchema(gio, kSchema, {{kSources, list}, {kMruSources, list}});
 }
 
 // The sources a list names, up to a bound, without those of other kinds.
-std::vector<GnomeSource> readList(GSettings* settings, const char* key) {
+std::vector<GnomeSource> readList(const GioCalls& gio, GSettings* settings, const char* key) {
   std::vector<GnomeSource> list;
-  const std::unique_ptr<GVariant, VariantUnref> value(g_settings_get_value(settings, key));
+  const std::unique_ptr<GVariant, VariantUnref> value(gio.settingsGetValue(settings, key));
   if (!value || !g_variant_is_of_type(value.get(), G_VARIANT_TYPE(kListType))) {
     return list;
   }
@@ -66,11 +67,14 @@ struct GnomeTracker::Settings {
   std::map<GnomeSource, NamedSource> names;  // of `sources`
   std::optional<GnomeSource> current;
 
+  explicit Settings(SettingsRef settings) : object(std::move(settings)) {}
   ~Settings() {
     if (handler != 0) {
-      g_signal_handler_disconnect(object.get(), handler);
+      object.get_deleter().gio->signalHandlerDisconnect(object.get(), handler);
     }
   }
+  Settings(const Settings&) = delete;
+  Settings& operator=(const Settings&) = delete;
 
   // Names every source of `listed` not named yet, the layouts with one reading
   // of the registry; names of sources no longer listed are dropped.
@@ -109,8 +113,13 @@ struct GnomeTracker::Settings {
   }
 };
 
-bool GnomeTracker::available(std::string& why) {
-  if (!inputSourcesSchema()) {
+bool GnomeTracker::available(GioLibrary& gio, std::string& why) {
+  const GioCalls* calls = gio.calls();
+  if (calls == nullptr) {
+    why = "GIO (libgio-2.0.so.0), which reads GNOME's settings, could not be loaded";
+    return false;
+  }
+  if (!inputSourcesSchema(*calls)) {
     why = std::string("the settings schema ") + kSchema + " is not installed";
     return false;
   }
@@ -125,9 +134,10 @@ bool GnomeTracker::available(std::string& why) {
   return true;
 }
 
-GnomeTracker::GnomeTracker(SessionBus& sessionBus, std::function<void()> changed,
+GnomeTracker::GnomeTracker(SessionBus& sessionBus, const GioCalls& gio,
+                           std::function<void()> changed,
                            std::function<void(const std::string&)> note)
-    : changed_(std::move(changed)), note_(std::move(note)) {
+    : gio_(gio), changed_(std::move(changed)), note_(std::move(note)) {
   sessionBus.whenSettled([this] {
     if (SessionBus::namedToLibraries()) {
       open();
@@ -143,30 +153,29 @@ GnomeTracker::GnomeTracker(SessionBus& sessionBus, std::function<void()> changed
 GnomeTracker::~GnomeTracker() = default;
 
 void GnomeTracker::open() {
-  const SchemaRef schema = inputSourcesSchema();
+  const SchemaRef schema = inputSourcesSchema(gio_);
   if (!schema) {
     return;
   }
-  settings_ = std::make_unique<Settings>();
-  settings_->object.reset(g_settings_new_full(schema.get(), nullptr, nullptr));
+  settings_ = std::make_unique<Settings>(settingsOf(gio_, schema.get()));
   // Connected before the first reading: GSettings announces a change only of
   // a key read since a handler was connected.
   settings_->handler =
-      g_signal_connect(settings_->object.get(), "changed",
-                       G_CALLBACK(+[](GSettings*, const gchar* key, gpointer self) {
-                         const std::string_view changed(key != nullptr ? key : "");
-                         if (changed == kSources || changed == kMruSources) {
-                           static_cast<GnomeTracker*>(self)->read();
-                         }
-                       }),
-                       this);
+      gio_.signalConnectData(settings_->object.get(), "changed",
+                             G_CALLBACK(+[](GSettings*, const gchar* key, gpointer self) {
+                               const std::string_view changed(key != nullptr ? key : "");
+                               if (changed == kSources || changed == kMruSources) {
+                                 static_cast<GnomeTracker*>(self)->read();
+                               }
+                             }),
+                             this, nullptr, GConnectFlags{});
   read();
 }
 
 void GnomeTracker::read() {
   Settings& s = *settings_;
-  const std::vector<GnomeSource> sources = readList(s.object.get(), kSources);
-  const std::vector<GnomeSource> mru = readList(s.object.get(), kMruSources);
+  const std::vector<GnomeSource> sources = readList(gio_, s.object.get(), kSources);
+  const std::vector<GnomeSource> mru = readList(gio_, s.object.get(), kMruSources);
   if (sources != s.sources) {
     s.name(sources);
     s.sources = sources;

@@ -10,6 +10,8 @@
 namespace vellicor::qt {
 
 class SessionBus;
+class GioLibrary;
+struct GioCalls;
 
 // GNOME's current input source, from its settings: the shell rewrites
 // org.gnome.desktop.input-sources' mru-sources at each switch, the current
@@ -27,12 +29,13 @@ class SessionBus;
 class GnomeTracker final : public SessionTracker {
  public:
   // Whether GNOME's input-source settings can be followed here: their schema is
-  // installed with both lists, and Qt runs GLib's main loop. When not, `why`
-  // says what is missing.
-  static bool available(std::string& why);
+  // installed with both lists, GIO loads, and Qt runs GLib's main loop. When
+  // not, `why` says what is missing.
+  static bool available(GioLibrary& gio, std::string& why);
 
-  // `note` writes one line to the log.
-  GnomeTracker(SessionBus& sessionBus, std::function<void()> changed,
+  // `gio` is the loaded library's (available() said yes); `note` writes one
+  // line to the log.
+  GnomeTracker(SessionBus& sessionBus, const GioCalls& gio, std::function<void()> changed,
                std::function<void(const std::string&)> note);
   ~GnomeTracker() override;
   GnomeTracker(const GnomeTracker&) = delete;
@@ -49,6 +52,7 @@ class GnomeTracker final : public SessionTracker {
   void read();
   void settle();
 
+  const GioCalls& gio_;
   std::function<void()> changed_;
   std::function<void(const std::string&)> note_;
   std::unique_ptr<Settings> settings_;

@@ -3,33 +3,38 @@
 namespace vellicor::qt {
 namespace {
 
-bool hasKey(GSettingsSchema* schema, const SchemaKey& wanted) {
-  if (!g_settings_schema_has_key(schema, wanted.name)) {
+bool hasKey(const GioCalls& gio, GSettingsSchema* schema, const SchemaKey& wanted) {
+  if (!gio.schemaHasKey(schema, wanted.name)) {
     return false;
   }
-  GSettingsSchemaKey* key = g_settings_schema_get_key(schema, wanted.name);
-  const bool typed = g_variant_type_equal(g_settings_schema_key_get_value_type(key), wanted.type);
-  g_settings_schema_key_unref(key);
+  GSettingsSchemaKey* key = gio.schemaGetKey(schema, wanted.name);
+  const bool typed = g_variant_type_equal(gio.schemaKeyGetValueType(key), wanted.type);
+  gio.schemaKeyUnref(key);
   return typed;
 }
 
 }  // namespace
 
-SchemaRef installedSchema(const char* id, std::initializer_list<SchemaKey> keys) {
-  GSettingsSchemaSource* source = g_settings_schema_source_get_default();
+SchemaRef installedSchema(const GioCalls& gio, const char* id,
+                          std::initializer_list<SchemaKey> keys) {
+  GSettingsSchemaSource* source = gio.schemaSourceGetDefault();
   if (source == nullptr) {
-    return nullptr;
+    return SchemaRef(nullptr, SchemaUnref{&gio});
   }
-  SchemaRef schema(g_settings_schema_source_lookup(source, id, TRUE));
+  SchemaRef schema(gio.schemaSourceLookup(source, id, TRUE), SchemaUnref{&gio});
   if (!schema) {
-    return nullptr;
+    return schema;
   }
   for (const SchemaKey& key : keys) {
-    if (!hasKey(schema.get(), key)) {
-      return nullptr;
+    if (!hasKey(gio, schema.get(), key)) {
+      return SchemaRef(nullptr, SchemaUnref{&gio});
     }
   }
   return schema;
+}
+
+SettingsRef settingsOf(const GioCalls& gio, GSettingsSchema* schema) {
+  return SettingsRef(gio.settingsNewFull(schema, nullptr, nullptr), ObjectUnref{&gio});
 }
 
 }  // namespace vellicor::qt

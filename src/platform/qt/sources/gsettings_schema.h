@@ -1,18 +1,20 @@
 #pragma once
 
-#include <gio/gio.h>
-
 #include <initializer_list>
 #include <memory>
+
+#include "platform/qt/sources/gio_calls.h"
 
 namespace vellicor::qt {
 
 // Owners of the GLib references the settings readers hold.
 struct SchemaUnref {
-  void operator()(GSettingsSchema* schema) const { g_settings_schema_unref(schema); }
+  const GioCalls* gio = nullptr;
+  void operator()(GSettingsSchema* schema) const { gio->schemaUnref(schema); }
 };
 struct ObjectUnref {
-  void operator()(gpointer object) const { g_object_unref(object); }
+  const GioCalls* gio = nullptr;
+  void operator()(gpointer object) const { gio->objectUnref(object); }
 };
 struct VariantUnref {
   void operator()(GVariant* value) const { g_variant_unref(value); }
@@ -30,6 +32,9 @@ struct SchemaKey {
   const char* name;
   const GVariantType* type;
 };
-SchemaRef installedSchema(const char* id, std::initializer_list<SchemaKey> keys);
+SchemaRef installedSchema(const GioCalls& gio, const char* id,
+                          std::initializer_list<SchemaKey> keys);
+// A settings object of `schema`, owned.
+SettingsRef settingsOf(const GioCalls& gio, GSettingsSchema* schema);
 
 }  // namespace vellicor::qt

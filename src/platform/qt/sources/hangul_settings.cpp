@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "platform/qt/sources/gio_library.h"
 #include "platform/qt/sources/gsettings_schema.h"
 #include "platform/qt/sources/session_bus.h"
 
@@ -13,18 +14,22 @@ constexpr char kKey[] = "initial-input-mode";
 
 }  // namespace
 
-std::string hangulInitialInputMode() {
+std::string hangulInitialInputMode(GioLibrary& gio) {
   // A GSettings object made before the session bus is named to GIO would leave
   // every later one deaf to changes (GNOME's input sources among them).
   if (!SessionBus::namedToLibraries()) {
     return {};
   }
-  const SchemaRef schema = installedSchema(kSchema, {{kKey, G_VARIANT_TYPE_STRING}});
+  const GioCalls* calls = gio.calls();
+  if (calls == nullptr) {
+    return {};
+  }
+  const SchemaRef schema = installedSchema(*calls, kSchema, {{kKey, G_VARIANT_TYPE_STRING}});
   if (!schema) {
     return {};
   }
-  const SettingsRef settings(g_settings_new_full(schema.get(), nullptr, nullptr));
-  const std::unique_ptr<gchar, Free> value(g_settings_get_string(settings.get(), kKey));
+  const SettingsRef settings = settingsOf(*calls, schema.get());
+  const std::unique_ptr<gchar, Free> value(calls->settingsGetString(settings.get(), kKey));
   return value ? std::string(value.get()) : std::string();
 }
 

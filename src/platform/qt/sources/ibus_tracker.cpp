@@ -19,10 +19,10 @@ const QString kEngineInterface = QStringLiteral("org.freedesktop.IBus.Engine");
 
 }  // namespace
 
-IBusTracker::IBusTracker(std::function<void()> changed,
+IBusTracker::IBusTracker(GioLibrary& gio, std::function<void()> changed,
                          std::function<void(const std::string&)> note,
                          std::function<std::optional<std::string>()> layout)
-    : changed_(std::move(changed)), state_(note), layout_(std::move(layout)) {
+    : gio_(gio), changed_(std::move(changed)), state_(note), layout_(std::move(layout)) {
   bus_ = std::make_unique<IBusBus>([this] { connected(); }, [this] { disconnected(); },
                                    [this] {
                                      if (!settled_) {
@@ -93,7 +93,7 @@ void IBusTracker::engineAnswered(const QDBusMessage& reply) {
     changed_();
     return;
   }
-  state_.setEngine(engine, modeFromSetting(hangulInitialInputMode()));
+  state_.setEngine(engine, modeFromSetting(hangulInitialInputMode(gio_)));
   // The component files are read once per engine and daemon.
   const QString name = QString::fromStdString(engine->name);
   const auto known = components_.find(name);

@@ -14,6 +14,8 @@
 
 namespace vellicor::qt {
 
+class GioLibrary;
+
 class IBusBus;
 
 // IBus's global engine and, for engines that switch script within themselves
@@ -31,8 +33,10 @@ class IBusTracker final : public QObject, public SourceTracker {
 
  public:
   // `note` writes one line to the log; `layout` is the XKB layout and variant
-  // of the keyboard group in use ("de", "kr(kr104)"), when known.
-  IBusTracker(std::function<void()> changed, std::function<void(const std::string&)> note,
+  // of the keyboard group in use ("de", "kr(kr104)"), when known; ibus-hangul's
+  // settings are read through `gio`.
+  IBusTracker(GioLibrary& gio, std::function<void()> changed,
+              std::function<void(const std::string&)> note,
               std::function<std::optional<std::string>()> layout);
   ~IBusTracker() override;
 
@@ -55,6 +59,7 @@ class IBusTracker final : public QObject, public SourceTracker {
   void askEngineOwner();
   void properties(const QDBusMessage& message, bool list);
 
+  GioLibrary& gio_;
   std::function<void()> changed_;
   IBusEngineState state_;
   QString component_;    // the bus name of the global engine's component, if it has modes

@@ -6,6 +6,7 @@
 #include <QList>
 #include <utility>
 
+#include "platform/qt/sources/gio_library.h"
 #include "platform/qt/sources/gnome_tracker.h"
 #include "platform/qt/sources/kwin_tracker.h"
 #include "platform/qt/sources/sway_tracker.h"
@@ -39,21 +40,21 @@ bool waylandSession() {
 
 }  // namespace
 
-std::unique_ptr<SessionTracker> openSessionTracker(SessionBus& sessionBus,
+std::unique_ptr<SessionTracker> openSessionTracker(SessionBus& sessionBus, GioLibrary& gio,
                                                    std::function<void()> changed,
                                                    std::function<void(const std::string&)> note) {
   const QByteArray sway = qgetenv("SWAYSOCK");
   if (isSocket(sway)) {
-    return std::make_unique<SwayTracker>(QString::fromLocal8Bit(sway), std::move(changed),
-                                         std::move(note));
+    return std::make_unique<SwayTracker>(sway.toStdString(), std::move(changed), std::move(note));
   }
   if (waylandSession() && desktopNames("KDE")) {
     return std::make_unique<KWinTracker>(sessionBus, std::move(changed), std::move(note));
   }
   if (waylandSession() && desktopNames("GNOME")) {
     std::string why;
-    if (GnomeTracker::available(why)) {
-      return std::make_unique<GnomeTracker>(sessionBus, std::move(changed), std::move(note));
+    if (GnomeTracker::available(gio, why)) {
+      return std::make_unique<GnomeTracker>(sessionBus, *gio.calls(), std::move(changed),
+                                            std::move(note));
     }
     note("GNOME's input sources cannot be followed: " + why);
   }

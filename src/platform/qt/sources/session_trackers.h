@@ -9,6 +9,7 @@
 namespace vellicor::qt {
 
 class SessionBus;
+class GioLibrary;
 
 // The tracker of the session's own source, chosen by what the session offers:
 // sway's IPC where SWAYSOCK names its socket; Plasma's layout service in a
@@ -17,8 +18,8 @@ class SessionBus;
 // session bus; GNOME's input-source settings in a GNOME Wayland session
 // (XDG_CURRENT_DESKTOP names GNOME, WAYLAND_DISPLAY is set) where their schema
 // is installed. None on an X11 desktop, and where the session offers nothing
-// to follow.
-std::unique_ptr<SessionTracker> openSessionTracker(SessionBus& sessionBus,
+// to follow. GNOME's settings are read through `gio`.
+std::unique_ptr<SessionTracker> openSessionTracker(SessionBus& sessionBus, GioLibrary& gio,
                                                    std::function<void()> changed,
                                                    std::function<void(const std::string&)> note);
 

@@ -1,5 +1,6 @@
 #include "platform/qt/sources/sway_tracker.h"
 
+#include <QByteArray>
 #include <utility>
 
 #include "platform/qt/sources/sway_json.h"
@@ -9,54 +10,42 @@ namespace {
 
 // The most read from the socket in one go, so that a flood of events cannot
 // keep the main thread.
-constexpr qint64 kReadChunk = 64 * 1024;
+constexpr std::size_t kReadChunk = 64 * 1024;
 
 }  // namespace
 
-SwayTracker::SwayTracker(const QString& socketPath, std::function<void()> changed,
+SwayTracker::SwayTracker(const std::string& socketPath, std::function<void()> changed,
                          std::function<void(const std::string&)> note)
-    : changed_(std::move(changed)), note_(std::move(note)) {
-  connect(&socket_, &QLocalSocket::connected, this, [this] { connected(); });
-  connect(&socket_, &QLocalSocket::readyRead, this, [this] { readable(); });
-  connect(&socket_, &QLocalSocket::errorOccurred, this,
-          [this](QLocalSocket::LocalSocketError) { lost(socket_.errorString().toStdString()); });
-  connect(&socket_, &QLocalSocket::disconnected, this, [this] { lost("sway closed it"); });
-  socket_.connectToServer(socketPath);
-}
+    : changed_(std::move(changed)),
+      note_(std::move(note)),
+      socket_(UnixSocketAddress{false, socketPath},
+              {[this] { connected(); }, [this] { readable(); },
+               [this](const std::string& why) { lost(why.empty() ? "sway closed it" : why); }}) {}
 
-SwayTracker::~SwayTracker() {
-  socket_.disconnect(this);
-  socket_.abort();
-}
+SwayTracker::~SwayTracker() = default;
 
-void SwayTracker::send(std::uint32_t type, const QByteArray& payload) {
-  const std::string message = swayMessage(type, payload.toStdString());
-  socket_.write(message.data(), static_cast<qint64>(message.size()));
+void SwayTracker::send(std::uint32_t type, std::string_view payload) {
+  const std::string message = swayMessage(type, payload);
+  socket_.write(message);
 }
 
 void SwayTracker::connected() {
-  send(kSwaySubscribe, QByteArrayLiteral(R"(["input","workspace","output"])"));
+  send(kSwaySubscribe, R"(["input","workspace","output"])");
   send(kSwayGetInputs);
   asking_ = true;
   send(kSwayGetOutputs);
 }
 
 void SwayTracker::readable() {
-  const QByteArray bytes = socket_.read(kReadChunk);
-  if (!reader_.feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))) {
-    return;
-  }
-  while (auto message = reader_.next()) {
-    handle(*message);
+  // One chunk at a time: the rest is read after the loop has run once more.
+  const std::string bytes = socket_.read(kReadChunk);
+  if (reader_.feed(bytes)) {
+    while (auto message = reader_.next()) {
+      handle(*message);
+    }
   }
   if (reader_.broken()) {
     lost("it sent what is not sway's protocol");
-    return;
-  }
-  if (socket_.bytesAvailable() > 0) {
-    // The rest after the loop has run once more.
-    QMetaObject::invokeMethod(
-        this, [this] { readable(); }, Qt::QueuedConnection);
   }
 }
 
@@ -99,7 +88,7 @@ void SwayTracker::lost(const std::string& why) {
     return;
   }
   lost_ = true;
-  socket_.abort();
+  socket_.close();
   const bool had = source_.has_value();
   source_.reset();
   output_.reset();

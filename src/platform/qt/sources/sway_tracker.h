@@ -1,14 +1,13 @@
 #pragma once
 
-#include <QLocalSocket>
-#include <QObject>
-#include <QString>
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/qt/sources/session_tracker.h"
 #include "platform/qt/sources/sway_ipc.h"
+#include "platform/qt/sources/unix_stream.h"
 
 namespace vellicor::qt {
 
@@ -18,12 +17,10 @@ namespace vellicor::qt {
 // output event, is where the panel goes. Nothing waits on sway: the socket is
 // read as it delivers. A connection sway ends (or that breaks the protocol) is
 // said once in the log, and sway then names nothing.
-class SwayTracker final : public QObject, public SessionTracker {
-  Q_OBJECT
-
+class SwayTracker final : public SessionTracker {
  public:
   // `note` writes one line to the log.
-  SwayTracker(const QString& socketPath, std::function<void()> changed,
+  SwayTracker(const std::string& socketPath, std::function<void()> changed,
               std::function<void(const std::string&)> note);
   ~SwayTracker() override;
 
@@ -38,11 +35,11 @@ class SwayTracker final : public QObject, public SessionTracker {
   void handle(const SwayReader::Message& message);
   void lost(const std::string& why);
   void settle();
-  void send(std::uint32_t type, const QByteArray& payload = {});
+  void send(std::uint32_t type, std::string_view payload = {});
 
   std::function<void()> changed_;
   std::function<void(const std::string&)> note_;
-  QLocalSocket socket_;
+  UnixStream socket_;
   SwayReader reader_;
   std::optional<NamedSource> source_;
   std::optional<OutputRect> output_;
