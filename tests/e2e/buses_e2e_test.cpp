@@ -19,6 +19,7 @@
 #include "ibus_client.h"
 #include "process_memory.h"
 #include "running_program.h"
+#include "scratch.h"
 
 namespace vellicor::e2e {
 namespace {
@@ -26,7 +27,7 @@ namespace {
 const std::string kHangul = "Hangul";
 
 std::string tempPath(const std::string& name) {
-  return "/tmp/vellicor-buses-" + name + "-" + std::to_string(getpid());
+  return scratchPath("buses-" + name);
 }
 
 // A session bus of the test's own, with nothing on it.

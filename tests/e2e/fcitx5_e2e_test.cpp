@@ -18,6 +18,7 @@
 
 #include "launched_session.h"
 #include "running_program.h"
+#include "scratch.h"
 
 namespace vellicor::e2e {
 namespace {
@@ -64,8 +65,7 @@ class Fcitx5Session : public LaunchedSession {
   // The program first, sharing its configuration folder with Fcitx5, which
   // writes IBus's address file there for its IBus front end.
   static void SetUpTestSuite() {
-    char dir[] = "/tmp/vellicor-fcitx5-XXXXXX";
-    config = mkdtemp(dir);
+    config = scratchPath("fcitx5-config");
     run({"mkdir", "-p", config + "/fcitx5"});
     std::ofstream(config + "/fcitx5/profile") << kProfile;
     setenv("XDG_CONFIG_HOME", config.c_str(), 1);
@@ -98,7 +98,7 @@ class Fcitx5Session : public LaunchedSession {
     }
     fcitx5 = std::make_unique<Child>(
         std::vector<std::string>{"env", "XDG_CONFIG_HOME=" + config, "fcitx5", "--verbose=*=0"},
-        "/tmp/vellicor-fcitx5-" + std::to_string(getpid()) + ".err");
+        scratchPath("fcitx5.err"));
     return pumpUntil([] { return onBus("org.fcitx.Fcitx5"); }, 10.0);
   }
   // A GTK entry that types through Fcitx5, focused as a user clicks into it.

@@ -10,6 +10,7 @@
 
 #include "program_under_test.h"
 #include "running_program.h"
+#include "scratch.h"
 
 namespace vellicor::e2e {
 namespace {
@@ -104,8 +105,7 @@ void IBusClient::sendUpdateProperty(const QVariant& property) {
 }
 
 IBusDaemon::IBusDaemon(const std::string& label)
-    : socket_("/tmp/vellicor-" + label + "-" + std::to_string(getpid()) + ".ibus"),
-      address_("unix:path=" + socket_) {}
+    : socket_(scratchPath(label + ".ibus")), address_("unix:path=" + socket_) {}
 
 IBusDaemon::~IBusDaemon() {
   stop();

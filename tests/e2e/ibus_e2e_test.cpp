@@ -19,6 +19,7 @@
 
 #include "ibus_client.h"
 #include "launched_session.h"
+#include "scratch.h"
 
 namespace vellicor::e2e {
 namespace {
@@ -29,7 +30,7 @@ const std::string kHangul = "Hangul";
 std::unique_ptr<Child> startIBus(std::string& why) {
   auto daemon =
       std::make_unique<Child>(std::vector<std::string>{"ibus-daemon", "--panel=disable", "-r"},
-                              "/tmp/vellicor-ibus-daemon-" + std::to_string(getpid()) + ".err");
+                              scratchPath("ibus-daemon.err"));
   for (int i = 0; i < 100; ++i) {
     if (Child({"ibus", "engine", "xkb:us::eng"}).wait(5) == 0) {
       return daemon;

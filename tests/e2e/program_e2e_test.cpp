@@ -10,12 +10,13 @@
 #include <thread>
 
 #include "running_program.h"
+#include "scratch.h"
 
 namespace vellicor::e2e {
 namespace {
 
 std::string errPath(const std::string& name) {
-  return "/tmp/vellicor-" + name + "-" + std::to_string(getpid()) + ".err";
+  return scratchPath(name + ".err");
 }
 
 TEST(Program, WithoutADisplayItSaysSoAndFails) {

@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "hud/hud_manager.h"
+#include "scratch.h"
 
 namespace vellicor::e2e {
 
@@ -51,7 +52,7 @@ void ProgramUnderTest::prepareQt() {
 ProgramUnderTest* ProgramUnderTest::open(std::string& error) {
   // Never freed: the shared HUD manager made from its platform lives on too.
   auto* program = new ProgramUnderTest;
-  program->logPath_ = "/tmp/vellicor-e2e-" + std::to_string(getpid()) + ".log";
+  program->logPath_ = scratchPath("program.log");
   std::fflush(stderr);
   if (std::freopen(program->logPath_.c_str(), "w", stderr) == nullptr) {
     error = "cannot write " + program->logPath_;

@@ -1,4 +1,5 @@
 #include "running_program.h"
+#include "scratch.h"
 
 #include <unistd.h>
 
@@ -97,8 +98,7 @@ std::vector<std::string> programCommand(const std::vector<std::string>& environm
 RunningProgram::RunningProgram(const std::string& label,
                                const std::vector<std::string>& environment,
                                const std::vector<std::string>& arguments)
-    : logPath_("/tmp/vellicor-" + label + "-" + std::to_string(getpid()) + "-" +
-               std::to_string(++started_) + ".err"),
+    : logPath_(scratchPath(label + "-" + std::to_string(++started_) + ".err")),
       child_(std::make_unique<Child>(programCommand(environment, arguments), logPath_)) {}
 
 std::vector<std::string> RunningProgram::logLines() const {

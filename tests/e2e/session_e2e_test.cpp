@@ -12,12 +12,13 @@
 #include <vector>
 
 #include "running_program.h"
+#include "scratch.h"
 
 namespace vellicor::e2e {
 namespace {
 
 std::string tempPath(const std::string& name) {
-  return "/tmp/vellicor-session-" + name + "-" + std::to_string(getpid());
+  return scratchPath("session-" + name);
 }
 
 TEST(Session, ASecondStartIsRefusedWhileTheFirstRunsAndAcceptedOnceItWasKilled) {
