@@ -117,5 +117,30 @@ TEST(UnixStream, NobodyListeningIsSaidOnceAfterTheConstructorAndCloseSilencesIt)
   EXPECT_EQ(quiet.connected, 0);
 }
 
+// As the sway tracker reads: a chunk at a time from inside the readable
+// handler, which comes again while bytes are left; the end met there closes
+// the stream from inside its own notification.
+TEST(UnixStream, WhatIsLeftUnreadIsNotifiedAgainAndAnEndMetWhileReadingIsSaidOnce) {
+  const LocalListener listener("vellicor-stream-inside-");
+  ASSERT_TRUE(listener.listening());
+  std::string received;
+  std::vector<std::string> lost;
+  UnixStream* self = nullptr;
+  UnixStream stream(listener.address(), {[] {}, [&] { received += self->read(2); },
+                                         [&](const std::string& why) {
+                                           lost.push_back(why);
+                                           self->close();
+                                         }});
+  self = &stream;
+  const int peer = listener.accept();
+  ASSERT_GE(peer, 0);
+  ASSERT_EQ(::write(peer, "hello", 5), 5);
+  ::close(peer);
+  ASSERT_TRUE(runUntil([&] { return !lost.empty(); }));
+  settle();
+  EXPECT_EQ(received, "hello");
+  EXPECT_EQ(lost, std::vector<std::string>{""});
+}
+
 }  // namespace
 }  // namespace vellicor::qt
