@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -154,6 +155,28 @@ Activity activityOf(pid_t pid) {
     }
   }
   return a;
+}
+
+Spent spentBy(pid_t pid) {
+  Spent s;
+  clockid_t clock{};
+  timespec t{};
+  if (clock_getcpuclockid(pid, &clock) == 0 && clock_gettime(clock, &t) == 0) {
+    s.cpuMs = static_cast<double>(t.tv_sec) * 1000 + static_cast<double>(t.tv_nsec) / 1e6;
+  }
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+  if (const size_t end = text.rfind(')'); end != std::string::npos) {
+    std::istringstream fields(text.substr(end + 2));
+    std::string field;
+    // Fields 3 (state) to 10 (minflt), counted as proc(5) counts them.
+    for (int i = 3; i <= 10 && fields >> field; ++i) {
+      if (i == 10) {
+        s.minorFaults = std::atol(field.c_str());
+      }
+    }
+  }
+  return s;
 }
 
 std::string threadWakeups(const Activity& before, const Activity& after, long& total) {

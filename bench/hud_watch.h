@@ -34,6 +34,15 @@ std::string threadWakeups(const Activity& before, const Activity& after, long& t
 // CPU time between two readings, in milliseconds.
 double cpuMs(const Activity& before, const Activity& after);
 
+// What a running process has used so far, all its threads together, those
+// that have ended among them: CPU time (to the nanosecond, from the process's
+// CPU clock) and minor page faults.
+struct Spent {
+  double cpuMs = 0;
+  long minorFaults = 0;
+};
+Spent spentBy(pid_t pid);
+
 // The HUD of a running program, timed from another X client: from a trigger
 // (a keyboard switch, a key, a D-Bus call) to the HUD's map notification, the
 // server's expose of it, and the first damage to its contents after that
