@@ -62,6 +62,27 @@ std::optional<XEvent> nextEvent(Display* d, double seconds, Match match) {
   return std::nullopt;
 }
 
+// The fields of /proc/PID/stat from the third (the state) on, read past the
+// last ')' since the command name may hold spaces and parentheses; none when
+// the process is gone.
+std::vector<std::string> statFields(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  const std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+  std::vector<std::string> fields;
+  if (const size_t end = text.rfind(')'); end != std::string::npos) {
+    std::istringstream in(text.substr(end + 1));
+    for (std::string field; in >> field;) {
+      fields.push_back(field);
+    }
+  }
+  return fields;
+}
+
+// Field n of /proc/PID/stat as proc(5) numbers them, or 0 when absent.
+long statField(const std::vector<std::string>& fields, size_t n) {
+  return n >= 3 && n - 3 < fields.size() ? std::atol(fields[n - 3].c_str()) : 0;
+}
+
 }  // namespace
 
 double msSince(Clock::time_point t) {
@@ -145,15 +166,9 @@ Activity activityOf(pid_t pid) {
     }
     closedir(dir);
   }
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-  std::istringstream fields(text.substr(text.rfind(')') + 2));
-  std::string field;
-  for (int i = 3; i <= 15 && fields >> field; ++i) {
-    if (i == 14 || i == 15) {
-      a.cpuTicks += std::atol(field.c_str());
-    }
-  }
+  // utime and stime, in clock ticks.
+  const auto fields = statFields(pid);
+  a.cpuTicks = statField(fields, 14) + statField(fields, 15);
   return a;
 }
 
@@ -164,18 +179,7 @@ Spent spentBy(pid_t pid) {
   if (clock_getcpuclockid(pid, &clock) == 0 && clock_gettime(clock, &t) == 0) {
     s.cpuMs = static_cast<double>(t.tv_sec) * 1000 + static_cast<double>(t.tv_nsec) / 1e6;
   }
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-  if (const size_t end = text.rfind(')'); end != std::string::npos) {
-    std::istringstream fields(text.substr(end + 2));
-    std::string field;
-    // Fields 3 (state) to 10 (minflt), counted as proc(5) counts them.
-    for (int i = 3; i <= 10 && fields >> field; ++i) {
-      if (i == 10) {
-        s.minorFaults = std::atol(field.c_str());
-      }
-    }
-  }
+  s.minorFaults = statField(statFields(pid), 10);
   return s;
 }
 
