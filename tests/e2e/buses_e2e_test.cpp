@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
 #include <QDBusArgument>
 #include <QDBusMetaType>
 #include <QDBusVariant>
@@ -20,6 +21,7 @@
 #include "process_memory.h"
 #include "running_program.h"
 #include "scratch.h"
+#include "support/fake_bus.h"
 
 namespace vellicor::e2e {
 namespace {
@@ -130,6 +132,70 @@ TEST_F(Buses, StoppedBusesAtStartUpHoldNothingUp) {
   RunningProgram early("stopped-early", {"DBUS_SESSION_BUS_ADDRESS=" + session.address()});
   pause(0.2);
   expectQuitOnTerminate(early);
+}
+
+// A runtime folder of the user's own, private, as a login makes it.
+std::string runtimeFolder(const std::string& name) {
+  const std::string folder = tempPath(name);
+  std::filesystem::create_directories(folder);
+  chmod(folder.c_str(), 0700);
+  return folder;
+}
+
+// A server that authenticates its clients and then never answers them, as a
+// bus whose main loop hangs does, given as IBus's address and found as the
+// session's bus in the runtime folder: the program starts, follows the
+// keyboard and quits on SIGTERM all the same.
+TEST_F(Buses, BusesThatAuthenticateAndThenStallHoldNothingUp) {
+  using qt::FakeBus;
+  const std::string runtime = runtimeFolder("stalled-run");
+  const FakeBus session({false, runtime + "/bus"}, FakeBus::Behaviour::AuthenticatesThenStalls);
+  const FakeBus ibus({false, tempPath("stalled-ibus")},
+                     FakeBus::Behaviour::AuthenticatesThenStalls);
+  ASSERT_TRUE(session.listening() && ibus.listening());
+  RunningProgram program("stalled", {"-DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR=" + runtime,
+                                     "IBUS_ADDRESS=" + ibus.address()});
+  EXPECT_TRUE(program.started(5.0)) << "no start-up line beside stalled buses: " << program.log();
+  EXPECT_TRUE(program.waitForLog("the session bus does not answer")) << program.log();
+  expectGroupSwitchLogged(program);
+  EXPECT_GE(session.clients(), 1);
+  EXPECT_TRUE(eventually([&] { return ibus.clients() >= 1; }));
+  expectQuitOnTerminate(program);
+}
+
+// The runtime folder's bus is used only when it is the user's own socket in
+// a private folder: one others could have put there is never talked to.
+TEST_F(Buses, ARuntimeBusOthersCouldHavePutThereIsPassedOverAndSaidOnce) {
+  using qt::FakeBus;
+  const std::string exposed = runtimeFolder("exposed-run");
+  chmod(exposed.c_str(), 0755);
+  const FakeBus open({false, exposed + "/bus"}, FakeBus::Behaviour::Answers);
+  ASSERT_TRUE(open.listening());
+  {
+    RunningProgram program("exposed", {"-DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR=" + exposed});
+    ASSERT_TRUE(program.started()) << program.log();
+    EXPECT_EQ(program.linesWith("session bus: passed over " + exposed + "/bus: its folder " +
+                                exposed + " is not private to this user"),
+              1)
+        << program.log();
+    expectQuitOnTerminate(program);
+  }
+  EXPECT_EQ(open.clients(), 0);
+  if (getuid() != 0) {
+    return;  // only root can give a socket to another user
+  }
+  const std::string foreign = runtimeFolder("foreign-run");
+  const FakeBus theirs({false, foreign + "/bus"}, FakeBus::Behaviour::Answers);
+  ASSERT_TRUE(theirs.listening());
+  ASSERT_EQ(chown((foreign + "/bus").c_str(), 65534, 65534), 0);
+  RunningProgram program("foreign", {"-DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR=" + foreign});
+  ASSERT_TRUE(program.started()) << program.log();
+  EXPECT_EQ(
+      program.linesWith("session bus: passed over " + foreign + "/bus: it belongs to user 65534"),
+      1)
+      << program.log();
+  expectQuitOnTerminate(program);
+  EXPECT_EQ(theirs.clients(), 0);
 }
 
 TEST_F(Buses, ADeeplyNestedPropertyFromAnyClientChangesNothingAndTogglesGoOn) {

@@ -9,6 +9,8 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -47,6 +49,19 @@ Layout=
 bool onBus(const char* service) {
   return QDBusConnection::sessionBus().interface()->isServiceRegistered(
       QString::fromLatin1(service));
+}
+
+// Whether Fcitx5 has put up its tray item with the stand-in watcher: from then
+// on its item's signal brings each switch.
+bool watcherHoldsAnItem() {
+  QDBusMessage get = QDBusMessage::createMethodCall(
+      QStringLiteral("org.kde.StatusNotifierWatcher"), QStringLiteral("/StatusNotifierWatcher"),
+      QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+  get << QStringLiteral("org.kde.StatusNotifierWatcher")
+      << QStringLiteral("RegisteredStatusNotifierItems");
+  const QDBusMessage reply = QDBusConnection::sessionBus().call(get, QDBus::Block, 2000);
+  return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
+         !reply.arguments().front().value<QDBusVariant>().variant().toStringList().isEmpty();
 }
 
 // The voluntary context switches of a process's main thread: its wakeups.
@@ -138,8 +153,7 @@ TEST_F(Fcitx5Session, SwitchesAreAnnouncedOnceWithoutATrayWatcher) {
 
 TEST_F(Fcitx5Session, WithATrayWatcherFcitx5sItemBringsEachSwitch) {
   watcher = std::make_unique<Child>(std::vector<std::string>{standIn(), "watcher"});
-  ASSERT_TRUE(pumpUntil([] { return onBus("org.kde.StatusNotifierWatcher"); }));
-  pumpFor(0.5);  // Fcitx5 puts up its item
+  ASSERT_TRUE(pumpUntil(watcherHoldsAnItem));
   switches();
 }
 
@@ -153,7 +167,7 @@ TEST_F(Fcitx5Session, TheProgramAsksOnItsOwnOnlyWhileNoWatcherCanTellIt) {
   EXPECT_GE(asking, 6) << "four questions a second without a watcher";
 
   watcher = std::make_unique<Child>(std::vector<std::string>{standIn(), "watcher"});
-  ASSERT_TRUE(pumpUntil([] { return onBus("org.kde.StatusNotifierWatcher"); }));
+  ASSERT_TRUE(pumpUntil(watcherHoldsAnItem));
   pumpFor(0.5);
   before = wakeups(child.pid());
   pumpFor(2.0);

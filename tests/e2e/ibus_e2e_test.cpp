@@ -55,6 +55,11 @@ class IBusSession : public LaunchedSession {
     launchProgram();
     startDaemon();
   }
+  // The daemon would outlive the process, and answer the next suite's clients.
+  static void TearDownTestSuite() {
+    delete daemon;
+    daemon = nullptr;
+  }
   // A daemon the program follows: the keyboard's group and IBus's US engine
   // name the same, so only a mode of the Hangul engine shows that the program
   // has found the new daemon.

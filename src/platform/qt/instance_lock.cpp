@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/common/private_paths.h"
+
 namespace vellicor::qt {
 namespace {
 
@@ -17,15 +19,6 @@ constexpr std::size_t kLongestName = 120;
 
 std::string failure(const std::string& what, const std::string& path) {
   return what + " " + path + ": " + std::strerror(errno);
-}
-
-// Whether `dir` is a directory of this user's that no one else can write to
-// or read: anyone may make a name under /tmp first, and a runtime directory
-// named by the environment may be anyone's.
-bool isPrivateDirectory(const std::string& dir) {
-  struct stat st {};
-  return lstat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid() &&
-         (st.st_mode & 077) == 0;
 }
 
 // The directory the lock lives in: the runtime directory when it is the

@@ -7,14 +7,16 @@
 
 #include <QCoreApplication>
 #include <QMetaObject>
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <cstdio>
-#include <cstring>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 
+#include "platform/qt/sources/dbus_hello.h"
 #include "platform/qt/sources/unix_stream.h"
 
 namespace vellicor::qt {
@@ -22,8 +24,10 @@ namespace {
 
 // A full listen queue refuses a connection for now; it is tried again after this.
 constexpr int kRetryBusyMs = 100;
-// An answer line longer than this is an answer all the same.
-constexpr std::size_t kEnoughBytes = 256;
+// The most a server may send before its authentication line ends, and before
+// its answer to the Hello: a bus says far less.
+constexpr std::size_t kAuthLineBytes = 512;
+constexpr std::size_t kHelloBytes = 64 * 1024;
 
 struct Descriptor {
   int fd = -1;
@@ -76,6 +80,83 @@ struct BusProbe::Shared {
     return poll(&wakeFd, 1, 0) > 0;
   }
 
+  // Sends all of `bytes`: false when the server hung up, none once the probe goes.
+  std::optional<bool> sendAll(int fd, std::string_view bytes) const {
+    std::size_t sent = 0;
+    while (sent < bytes.size()) {
+      const ssize_t n = send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+      if (n > 0) {
+        sent += static_cast<std::size_t>(n);
+      } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+        if (!waitFor(fd, POLLOUT)) {
+          return std::nullopt;
+        }
+      } else {
+        return false;
+      }
+    }
+    return true;
+  }
+
+  // Reads into `got` until `enough` says so, or `most` bytes have come: false
+  // when the server hung up first or sent more, none once the probe goes.
+  template <class Enough>
+  std::optional<bool> receiveUntil(int fd, std::string& got, std::size_t most,
+                                   const Enough& enough) const {
+    char buffer[4096];
+    while (!enough(got)) {
+      if (got.size() >= most) {
+        return false;
+      }
+      if (!waitFor(fd, POLLIN)) {
+        return std::nullopt;
+      }
+      const ssize_t n = recv(fd, buffer, std::min(sizeof buffer, most - got.size()), 0);
+      if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) {
+        return false;
+      }
+      if (n > 0) {
+        got.append(buffer, static_cast<std::size_t>(n));
+      }
+    }
+    return true;
+  }
+
+  // What the server at `fd`, connected, does with a client: it must accept
+  // the authentication and answer the Hello that opens every bus connection.
+  // None once the probe goes.
+  std::optional<Outcome> handshake(int fd) const {
+    auto sent = sendAll(fd, authLine());
+    if (!sent || !*sent) {
+      return sent ? std::optional(Outcome::Absent) : std::nullopt;
+    }
+    std::string line;
+    auto got = receiveUntil(fd, line, kAuthLineBytes, [](const std::string& bytes) {
+      return bytes.find('\n') != std::string::npos;
+    });
+    if (!got || !*got) {
+      return got ? std::optional(Outcome::Absent) : std::nullopt;
+    }
+    if (line.rfind("OK ", 0) != 0) {
+      return Outcome::Absent;  // refused us: not a bus this user can use
+    }
+    sent = sendAll(fd, "BEGIN\r\n" + dbusHelloMessage());
+    if (!sent || !*sent) {
+      return sent ? std::optional(Outcome::Absent) : std::nullopt;
+    }
+    // What came after the line is the start of the answer.
+    std::string reply = line.substr(line.find('\n') + 1);
+    HelloAnswer answer = HelloAnswer::Incomplete;
+    got = receiveUntil(fd, reply, kHelloBytes, [&](const std::string& bytes) {
+      answer = dbusHelloAnswer(bytes, kHelloBytes);
+      return answer != HelloAnswer::Incomplete;
+    });
+    if (!got) {
+      return std::nullopt;
+    }
+    return *got && answer == HelloAnswer::Answered ? Outcome::Answers : Outcome::Absent;
+  }
+
   // None once the probe goes.
   std::optional<Outcome> probe() const {
     while (!stopped()) {
@@ -93,38 +174,7 @@ struct BusProbe::Shared {
       if (attempt.error == EINPROGRESS && !waitFor(fd.fd, POLLOUT)) {
         return std::nullopt;
       }
-      const std::string line = authLine();
-      std::size_t sent = 0;
-      while (sent < line.size()) {
-        const ssize_t n = send(fd.fd, line.data() + sent, line.size() - sent, MSG_NOSIGNAL);
-        if (n > 0) {
-          sent += static_cast<std::size_t>(n);
-        } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
-          if (!waitFor(fd.fd, POLLOUT)) {
-            return std::nullopt;
-          }
-        } else {
-          return Outcome::Absent;
-        }
-      }
-      char reply[kEnoughBytes];
-      std::size_t got = 0;
-      while (got < sizeof reply) {
-        if (!waitFor(fd.fd, POLLIN)) {
-          return std::nullopt;
-        }
-        const ssize_t n = recv(fd.fd, reply + got, sizeof reply - got, 0);
-        if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) {
-          return Outcome::Absent;
-        }
-        if (n > 0) {
-          got += static_cast<std::size_t>(n);
-          if (std::memchr(reply, '\n', got) != nullptr) {
-            break;
-          }
-        }
-      }
-      return Outcome::Answers;
+      return handshake(fd.fd);
     }
     return std::nullopt;
   }

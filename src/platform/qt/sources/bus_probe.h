@@ -9,16 +9,18 @@
 
 namespace vellicor::qt {
 
-// Finds out, off the main thread, whether a D-Bus server listens and answers
-// at a local socket, so that the program never waits for a server that is
-// stopped or hung: it connects and sends the line every client opens its
-// authentication with. A server that answers is there and awake; a stopped
-// one never answers, and only the probe's own thread waits for it.
+// Finds out, off the main thread, whether a D-Bus bus listens and serves its
+// clients at a local socket, so that the program never waits for one that is
+// stopped or hung: it connects as a client does, authenticates and sends the
+// Hello that every bus connection opens with. A bus that answers the Hello is
+// there and awake; a stopped one never answers, nor does one whose server
+// authenticates on a thread of its own while its main loop hangs (so does a
+// hung ibus-daemon), and only the probe's own thread waits for them.
 class BusProbe {
  public:
   enum class Outcome {
-    Answers,  // the server answered
-    Absent,   // nothing listens there, or it hung up without a word
+    Answers,  // the bus answered the Hello, with a reply or an error
+    Absent,   // nothing listens there, it hung up, refused us or is no bus
   };
 
   // `done` runs on the main thread, once, unless the probe goes first.

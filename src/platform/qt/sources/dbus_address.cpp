@@ -84,7 +84,33 @@ std::optional<UnixSocketAddress> entrySocket(std::string_view entry) {
   return socket;
 }
 
+bool optionallyEscaped(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-' ||
+         c == '_' || c == '/' || c == '.' || c == '\\' || c == '*';
+}
+
 }  // namespace
+
+std::string escapedAddressValue(std::string_view value) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(value.size());
+  for (const char c : value) {
+    if (optionallyEscaped(c)) {
+      out += c;
+    } else {
+      const auto byte = static_cast<unsigned char>(c);
+      out += '%';
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0xF];
+    }
+  }
+  return out;
+}
+
+std::string socketPathAddress(std::string_view path) {
+  return "unix:path=" + escapedAddressValue(path);
+}
 
 std::optional<UnixSocketAddress> localSocketAddress(std::string_view address) {
   if (address.empty() || address.size() > kMaxAddress) {

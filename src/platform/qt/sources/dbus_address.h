@@ -21,4 +21,12 @@ struct UnixSocketAddress {
 // listen (`unix:dir=`, `unix:tmpdir=`).
 std::optional<UnixSocketAddress> localSocketAddress(std::string_view address);
 
+// A value as an address must spell it: every byte outside [-0-9A-Za-z_/.\*]
+// escaped as %XX, so that a path with ',', ';', '=' or '%' in it names
+// exactly that path.
+std::string escapedAddressValue(std::string_view value);
+
+// The address of a socket file: unix:path= and the escaped path.
+std::string socketPathAddress(std::string_view path);
+
 }  // namespace vellicor::qt

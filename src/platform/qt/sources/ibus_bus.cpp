@@ -8,6 +8,7 @@
 #include <optional>
 #include <utility>
 
+#include "platform/qt/sources/bus_connector.h"
 #include "platform/qt/sources/bus_probe.h"
 #include "platform/qt/sources/dbus_address.h"
 #include "platform/qt/sources/ibus_address.h"
@@ -18,6 +19,8 @@ namespace {
 constexpr int kFirstRetryMs = 250;
 constexpr int kLongestRetryMs = 30000;
 constexpr qint64 kGiveUpMs = 10 * 60 * 1000;
+// How long the connection may take once the daemon has answered the probe.
+constexpr int kConnectPatienceMs = 2000;
 
 // Read as ibus-daemon reads it, with the same stand-in when the machine has no id.
 std::string machineId() {
@@ -167,14 +170,12 @@ void IBusBus::probe(const std::string& address) {
 }
 
 void IBusBus::probed(const std::string& address, bool answers) {
-  probing_.clear();
   if (answers) {
     retryMs_ = 0;
     connectTo(address);
-    if (!name_.isEmpty()) {
-      return;
-    }
+    return;
   }
+  probing_.clear();
   absent_();
   retryLater();
 }
@@ -193,21 +194,31 @@ void IBusBus::retryLater() {
   }
 }
 
+// The connection is made off the main thread; until it is, the address
+// counts as being probed.
 void IBusBus::connectTo(const std::string& address) {
   const bool had = !name_.isEmpty();
   drop();
   if (had) {
     disconnected_();
   }
-  name_ = QStringLiteral("vellicor-ibus-%1").arg(++connections_);
-  QDBusConnection bus = QDBusConnection::connectToBus(QString::fromStdString(address), name_);
-  if (!bus.isConnected()) {
-    QDBusConnection::disconnectFromBus(name_);
-    name_.clear();
+  const QString name = QStringLiteral("vellicor-ibus-%1").arg(++connections_);
+  connector_ = std::make_unique<BusConnector>(
+      address, *localSocketAddress(address), name, kConnectPatienceMs,
+      [this, address, name](bool made) { connected(address, name, made); });
+}
+
+void IBusBus::connected(const std::string& address, const QString& name, bool made) {
+  probing_.clear();
+  if (!made) {
+    absent_();
+    retryLater();
     return;
   }
+  name_ = name;
   address_ = address;
   retry_.stop();
+  QDBusConnection bus(name_);
   bus.connect(QString(), QStringLiteral("/org/freedesktop/DBus/Local"),
               QStringLiteral("org.freedesktop.DBus.Local"), QStringLiteral("Disconnected"), this,
               SLOT(busDisconnected()));

@@ -12,6 +12,7 @@
 
 namespace vellicor::qt {
 
+class BusConnector;
 class BusProbe;
 
 // This session's IBus bus, found as IBus clients find it: the address in
@@ -19,7 +20,8 @@ class BusProbe;
 // ibus-daemon writes for this display (WAYLAND_DISPLAY before DISPLAY). Only
 // an address of local sockets is used; another is refused, and said once.
 // The main thread never waits for the daemon: a probe finds out first that it
-// answers (a stopped daemon never does), and only then is the connection made.
+// answers a client's Hello (a stopped or hung daemon never does), and only
+// then is the connection made, off the main thread, within two seconds.
 // The address file, or the nearest folder above it, and the folder of a
 // socket path are watched, so a daemon that starts later or again is found;
 // where nothing can be watched (an abstract socket named in IBUS_ADDRESS) the
@@ -52,6 +54,7 @@ class IBusBus final : public QObject {
   void probe(const std::string& address);
   void probed(const std::string& address, bool answers);
   void connectTo(const std::string& address);
+  void connected(const std::string& address, const QString& name, bool made);
   void drop();
   void retryLater();
 
@@ -64,6 +67,7 @@ class IBusBus final : public QObject {
   QElapsedTimer failingFor_;
   int retryMs_ = 0;
   std::unique_ptr<BusProbe> probe_;
+  std::unique_ptr<BusConnector> connector_;
   std::string probing_;  // the address being probed
   std::string refused_;  // the address last said to be refused
   QString name_;

@@ -47,5 +47,21 @@ TEST(DBusAddress, AnythingThatCouldRunAProgramOrGoElsewhereIsRefused) {
   EXPECT_EQ(localSocketAddress("unix:path=/" + std::string(5000, 'a')), std::nullopt);
 }
 
+// A folder name with the address's own separators in it names that folder,
+// and what it names is read back to the very same path.
+TEST(DBusAddress, APathIsEscapedSoThatItNamesItselfAndNothingElse) {
+  for (const std::string path : {"/run/user/1000/bus", "/tmp/a,b=c;d/bus", "/tmp/100%/bus",
+                                 "/tmp/ 한글/bus", "/tmp/unix:path=/x/bus", "/tmp/a\\b*c/bus"}) {
+    const std::string address = socketPathAddress(path);
+    EXPECT_EQ(address.find_first_of(",;= \x80", 10), std::string::npos) << address;
+    const auto socket = localSocketAddress(address);
+    ASSERT_TRUE(socket) << address;
+    EXPECT_FALSE(socket->abstract);
+    EXPECT_EQ(socket->path, path);
+  }
+  EXPECT_EQ(socketPathAddress("/run/user/1000/bus"), "unix:path=/run/user/1000/bus");
+  EXPECT_EQ(escapedAddressValue("a,b%"), "a%2cb%25");
+}
+
 }  // namespace
 }  // namespace vellicor::qt

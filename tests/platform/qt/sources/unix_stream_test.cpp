@@ -19,7 +19,7 @@
 #include <thread>
 #include <vector>
 
-#include "local_listener.h"
+#include "support/local_listener.h"
 
 namespace vellicor::qt {
 namespace {
