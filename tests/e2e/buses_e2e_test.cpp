@@ -285,6 +285,27 @@ TEST_F(Buses, IBusRestartedAtAFixedAddressIsFollowedAgainWithoutAPhantomSwitch) 
   expectQuitOnTerminate(program);
 }
 
+// Started while IBus's engine names another source than the keyboard's group,
+// the program starts with IBus's: the first change it announces is the next
+// switch, made from that name.
+TEST_F(Buses, StartedBesideIBusItStartsWithIBussSourceAndAnnouncesNoSwitchForIt) {
+  IBusDaemon ibus("first");
+  std::string why;
+  ASSERT_TRUE(ibus.start(why)) << why;
+  resetKeyboard(x);
+  x.lockGroup(1);
+  RunningProgram program("first", {"IBUS_ADDRESS=" + ibus.address()});
+  ASSERT_TRUE(program.started()) << program.log();
+  EXPECT_EQ(program.linesWith("Vellicor 앱 시작. 현재: " + kEnglish), 1) << program.log();
+  ASSERT_TRUE(ibus.selectEngine("hangul"));
+  IBusClient panel(ibus.address());
+  ASSERT_TRUE(panel.toggleInputMode(1) && program.waitForLog("→ " + kHangul + "\n"))
+      << program.log();
+  EXPECT_EQ(program.linesWith("입력 언어 변경"), 1) << program.log();
+  EXPECT_EQ(program.linesWith("입력 언어 변경: " + kEnglish + " → " + kHangul), 1) << program.log();
+  expectQuitOnTerminate(program);
+}
+
 // In a Plasma session on Wayland, Plasma's layout service is followed once it
 // appears, also after the program; a KWin that never says which output is
 // active holds no switch up (the panel then goes where the pointer is); and

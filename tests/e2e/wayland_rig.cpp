@@ -50,6 +50,18 @@ std::string statePrefix() {
 
 const std::string kChangeLabel = "입력 언어 변경: ";
 
+namespace {
+
+std::string changeAt(const std::string& log, std::size_t at) {
+  if (at == std::string::npos) {
+    return {};
+  }
+  const auto start = at + kChangeLabel.size();
+  return log.substr(start, log.find('\n', start) - start);
+}
+
+}  // namespace
+
 int changeLinesIn(const std::string& log) {
   int n = 0;
   for (auto at = log.find(kChangeLabel); at != std::string::npos;
@@ -59,13 +71,12 @@ int changeLinesIn(const std::string& log) {
   return n;
 }
 
+std::string firstChangeIn(const std::string& log) {
+  return changeAt(log, log.find(kChangeLabel));
+}
+
 std::string lastChangeIn(const std::string& log) {
-  const auto at = log.rfind(kChangeLabel);
-  if (at == std::string::npos) {
-    return {};
-  }
-  const auto start = at + kChangeLabel.size();
-  return log.substr(start, log.find('\n', start) - start);
+  return changeAt(log, log.rfind(kChangeLabel));
 }
 
 std::string waylandRigsFolder() {

@@ -57,9 +57,10 @@ class WaylandRig {
 // The rig scripts next to the test executables.
 std::string waylandRigsFolder();
 
-// The program's change lines in a log: how many there are, and what the last
-// one says after its label ("A → B"; empty when there is none).
+// The program's change lines in a log: how many there are, and what the first
+// and the last one say after their label ("A → B"; empty when there is none).
 int changeLinesIn(const std::string& log);
+std::string firstChangeIn(const std::string& log);
 std::string lastChangeIn(const std::string& log);
 
 }  // namespace vellicor::e2e

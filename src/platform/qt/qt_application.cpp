@@ -78,8 +78,11 @@ void QtApplication::releaseLaunch() {
     return;
   }
   held_ = false;
+  // From the loop, once whatever released it is done: a tracker whose first
+  // reading settles it may store that reading only after it says so, and
+  // the launch is to start with it.
   if (running_) {
-    launch();
+    QTimer::singleShot(0, QCoreApplication::instance(), [this] { launch(); });
   }
 }
 

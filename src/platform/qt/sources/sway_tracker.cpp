@@ -55,7 +55,6 @@ void SwayTracker::handle(const SwayReader::Message& message) {
   switch (message.type) {
     case kSwayGetInputs:
       named = swayKeyboardLayout(payload);
-      settle();
       break;
     case kSwayInputEvent:
       named = swayLayoutEvent(payload);
@@ -77,8 +76,15 @@ void SwayTracker::handle(const SwayReader::Message& message) {
     default:
       return;
   }
-  if (named && !(source_ && *source_ == *named)) {
+  const bool differs = named && !(source_ && *source_ == *named);
+  if (differs) {
     source_ = named;
+  }
+  // The first reading settles the tracker with its layout already stored: the
+  // program starts with it instead of announcing it.
+  if (message.type == kSwayGetInputs && !settled_) {
+    settle();
+  } else if (differs) {
     changed_();
   }
 }
