@@ -163,9 +163,12 @@ TEST_F(Session, TheIconComesBackWhenTheTrayHostRestarts) {
   EXPECT_TRUE(pumpUntil(trayDocked, 10.0));
 }
 
-TEST_F(Session, EmptyLongAndIllFormedGroupNamesAreShownAndLoggedAsTheyStand) {
+TEST_F(Session, EmptyLongAndIllFormedGroupNamesAreShownAndLoggedAsTheyStandUpToTheBound) {
   // An empty name leaves the layout's machine name; the other name is a
-  // format-looking prefix, a byte that is not UTF-8 and 10,000 Hangul syllables.
+  // format-looking prefix, a byte that is not UTF-8 and 10,000 Hangul syllables
+  // (30 kB; an X server holds no name over 64 kB), of which the first 248 are
+  // shown and logged, after the 7 characters before them and before an
+  // ellipsis: 256 characters in all.
   std::string syllables;
   for (int i = 0; i < 10000; ++i) {
     syllables += "가";
@@ -176,7 +179,7 @@ TEST_F(Session, EmptyLongAndIllFormedGroupNamesAreShownAndLoggedAsTheyStand) {
   EXPECT_EQ(item()->title(), "A");
 
   x->lockGroup(1);
-  const std::string odd = "%n%s%@\xEF\xBF\xBD" + syllables;
+  const std::string odd = "%n%s%@\xEF\xBF\xBD" + syllables.substr(0, 248 * 3) + "\u2026";
   ASSERT_TRUE(pumpUntil([&] { return currentName() == odd; }));
   EXPECT_TRUE(logHas("입력 언어 변경: us → " + odd + "\n"));
   EXPECT_EQ(item()->title(), "%");

@@ -81,11 +81,15 @@ std::vector<std::string> programCommand(const std::vector<std::string>& environm
   std::vector<std::string> argv;
   if (!environment.empty()) {
     argv.push_back("env");
+    // env takes what it removes before what it sets.
     for (const std::string& setting : environment) {
       if (setting.rfind('-', 0) == 0) {
         argv.push_back("-u");
         argv.push_back(setting.substr(1));
-      } else {
+      }
+    }
+    for (const std::string& setting : environment) {
+      if (setting.rfind('-', 0) != 0) {
         argv.push_back(setting);
       }
     }

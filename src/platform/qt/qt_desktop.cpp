@@ -6,6 +6,7 @@
 
 #include "platform/clock.h"
 #include "platform/common/outside_text.h"
+#include "platform/icu/bounded_text.h"
 #include "platform/qt/sources/fcitx5_tracker.h"
 #include "platform/qt/sources/ibus_tracker.h"
 #include "platform/qt/sources/session_trackers.h"
@@ -25,6 +26,9 @@ constexpr int kFirstReadingsMs = 500;
 // How long the source stays while the session and IBus are between the steps
 // of one switch: longer than IBus takes to start an engine's process.
 constexpr int kBetweenStepsMs = 1000;
+// The longest note: a few lines' worth of what another process said.
+constexpr std::size_t kMostNoteClusters = 1024;
+constexpr std::size_t kMostNoteBytes = 8192;
 
 }  // namespace
 
@@ -133,9 +137,10 @@ std::unique_ptr<QtDesktop> QtDesktop::open(const SessionBus::Found& bus, std::st
 }
 
 // A note can quote another process (a D-Bus error, a bus name): escaped like
-// every other line, it stays one line and drives no terminal.
+// every other line, it stays one line and drives no terminal, and bounded, it
+// stays a line.
 void QtDesktop::note(const std::string& line) {
-  log.writeLine(escapedControls(line));
+  log.writeLine(escapedControls(boundedText(line, kMostNoteClusters, kMostNoteBytes)));
 }
 
 void QtDesktop::launchWhenSettled() {

@@ -1,9 +1,10 @@
 #include "platform/qt/qt_input_sources.h"
 
-#include "platform/common/macos_spellings.h"
-
 #include <memory>
 #include <optional>
+
+#include "platform/common/macos_spellings.h"
+#include "platform/icu/bounded_text.h"
 
 namespace vellicor::qt {
 namespace {
@@ -43,6 +44,13 @@ class Snapshot final : public InputSource {
 };
 
 }  // namespace
+
+void QtInputSources::setCurrent(const NamedSource& source) {
+  const auto bounded = [](const std::optional<std::string>& text) {
+    return text ? std::optional(boundedName(*text)) : std::nullopt;
+  };
+  current_ = NamedSource{bounded(source.localizedName), bounded(source.identifier)};
+}
 
 InputSourceRef QtInputSources::copyCurrentKeyboardInputSource() {
   return std::make_unique<Snapshot>(current_);

@@ -8,7 +8,10 @@
 namespace vellicor::qt {
 
 // The selected keyboard source as the desktop last reported it. Every property
-// is a string; a property the desktop does not know is absent.
+// is a string; a property the desktop does not know is absent. This is where
+// every tracker's names reach the program: each is bounded here (boundedName),
+// so that no name from outside can make the log, the panel, the menu or the
+// tray measure, draw or write megabytes.
 //
 // Checklist: copy, release (destroying the handle) and the string type check
 // are exact. The key texts and the notification name are macOS's spellings.
@@ -20,7 +23,7 @@ class QtInputSources final : public InputSources {
   std::string selectedSourceChangedNotification() const override;
 
   // Called on the main thread by whatever watches the keyboard.
-  void setCurrent(NamedSource source) { current_ = std::move(source); }
+  void setCurrent(const NamedSource& source);
 
  private:
   NamedSource current_;

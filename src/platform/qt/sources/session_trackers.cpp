@@ -1,34 +1,18 @@
 #include "platform/qt/sources/session_trackers.h"
 
-#include <sys/stat.h>
-
 #include <QByteArray>
-#include <QList>
+#include <QString>
 #include <utility>
 
 #include "platform/qt/sources/gio_library.h"
 #include "platform/qt/sources/gnome_tracker.h"
 #include "platform/qt/sources/kwin_tracker.h"
+#include "platform/qt/sources/session_choice.h"
+#include "platform/qt/sources/sway_socket.h"
 #include "platform/qt/sources/sway_tracker.h"
 
 namespace vellicor::qt {
 namespace {
-
-bool isSocket(const QByteArray& path) {
-  struct stat st {};
-  return path.startsWith('/') && stat(path.constData(), &st) == 0 && S_ISSOCK(st.st_mode);
-}
-
-// XDG_CURRENT_DESKTOP is a list separated by colons: "KDE", "GNOME",
-// "ubuntu:GNOME", "GNOME-Classic:GNOME".
-bool desktopNames(const char* name) {
-  for (const QByteArray& desktop : qgetenv("XDG_CURRENT_DESKTOP").split(':')) {
-    if (desktop.compare(name, Qt::CaseInsensitive) == 0) {
-      return true;
-    }
-  }
-  return false;
-}
 
 // A program started in a Wayland session has WAYLAND_DISPLAY, unless its
 // launcher took it away to keep it on X11; the login manager's session type
@@ -38,25 +22,48 @@ bool waylandSession() {
          qgetenv("XDG_SESSION_TYPE") == QByteArrayLiteral("wayland");
 }
 
+// The session's Wayland display socket: WAYLAND_DISPLAY, a name in the
+// runtime directory or a path. Empty where the program was not given it.
+std::string compositorSocket() {
+  const std::string display = qEnvironmentVariable("WAYLAND_DISPLAY").toStdString();
+  if (display.empty() || display.front() == '/') {
+    return display;
+  }
+  const std::string runtime = qEnvironmentVariable("XDG_RUNTIME_DIR").toStdString();
+  return runtime.empty() || display.find('/') != std::string::npos ? std::string()
+                                                                   : runtime + "/" + display;
+}
+
 }  // namespace
 
 std::unique_ptr<SessionTracker> openSessionTracker(SessionBus& sessionBus, GioLibrary& gio,
                                                    std::function<void()> changed,
                                                    std::function<void(const std::string&)> note) {
-  const QByteArray sway = qgetenv("SWAYSOCK");
-  if (isSocket(sway)) {
-    return std::make_unique<SwayTracker>(sway.toStdString(), std::move(changed), std::move(note));
+  const SessionFacts facts{qEnvironmentVariable("XDG_CURRENT_DESKTOP").toStdString(),
+                           waylandSession(), qEnvironmentVariable("SWAYSOCK").toStdString()};
+  std::string passedOver;
+  const SessionChoice choice = chooseSession(
+      facts, [](const std::string& path) { return whyNotSwaySocket(path, compositorSocket()); },
+      passedOver);
+  if (!passedOver.empty()) {
+    note("SWAYSOCK: passed over " + facts.swaySocket + ": " + passedOver);
   }
-  if (waylandSession() && desktopNames("KDE")) {
-    return std::make_unique<KWinTracker>(sessionBus, std::move(changed), std::move(note));
-  }
-  if (waylandSession() && desktopNames("GNOME")) {
-    std::string why;
-    if (GnomeTracker::available(gio, why)) {
-      return std::make_unique<GnomeTracker>(sessionBus, *gio.calls(), std::move(changed),
-                                            std::move(note));
+  switch (choice) {
+    case SessionChoice::Sway:
+      return std::make_unique<SwayTracker>(facts.swaySocket, std::move(changed), std::move(note));
+    case SessionChoice::KWin:
+      return std::make_unique<KWinTracker>(sessionBus, std::move(changed), std::move(note));
+    case SessionChoice::Gnome: {
+      std::string why;
+      if (GnomeTracker::available(gio, why)) {
+        return std::make_unique<GnomeTracker>(sessionBus, *gio.calls(), std::move(changed),
+                                              std::move(note));
+      }
+      note("GNOME's input sources cannot be followed: " + why);
+      return nullptr;
     }
-    note("GNOME's input sources cannot be followed: " + why);
+    case SessionChoice::None:
+      break;
   }
   return nullptr;
 }

@@ -11,14 +11,15 @@ namespace vellicor::qt {
 class SessionBus;
 class GioLibrary;
 
-// The tracker of the session's own source, chosen by what the session offers:
-// sway's IPC where SWAYSOCK names its socket; Plasma's layout service in a
-// Plasma session on Wayland (XDG_CURRENT_DESKTOP names KDE; WAYLAND_DISPLAY is
-// set or XDG_SESSION_TYPE is wayland), followed whenever the service is on the
-// session bus; GNOME's input-source settings in a GNOME Wayland session
-// (XDG_CURRENT_DESKTOP names GNOME, WAYLAND_DISPLAY is set) where their schema
-// is installed. None on an X11 desktop, and where the session offers nothing
-// to follow. GNOME's settings are read through `gio`.
+// The tracker of the session's own source, chosen by what the session is
+// (session_choice.h): Plasma's layout service in a Plasma session on Wayland
+// (XDG_CURRENT_DESKTOP names KDE; WAYLAND_DISPLAY is set or XDG_SESSION_TYPE
+// is wayland), followed whenever the service is on the session bus; GNOME's
+// input-source settings in a GNOME Wayland session where their schema is
+// installed; sway's IPC where SWAYSOCK names this user's live sway and the
+// session names no other desktop. A SWAYSOCK passed over is said once. None
+// on an X11 desktop, and where the session offers nothing to follow. GNOME's
+// settings are read through `gio`.
 std::unique_ptr<SessionTracker> openSessionTracker(SessionBus& sessionBus, GioLibrary& gio,
                                                    std::function<void()> changed,
                                                    std::function<void(const std::string&)> note);

@@ -31,6 +31,7 @@ void SwayTracker::send(std::uint32_t type, std::string_view payload) {
 
 void SwayTracker::connected() {
   send(kSwaySubscribe, R"(["input","workspace","output"])");
+  askingInputs_ = true;
   send(kSwayGetInputs);
   asking_ = true;
   send(kSwayGetOutputs);
@@ -54,10 +55,14 @@ void SwayTracker::handle(const SwayReader::Message& message) {
   std::optional<NamedSource> named;
   switch (message.type) {
     case kSwayGetInputs:
-      named = swayKeyboardLayout(payload);
+      askingInputs_ = false;
+      if (const auto keyboard = swayTypingKeyboard(swayKeyboards(payload))) {
+        keyboard_ = keyboard->identifier;
+        named = keyboard->layout;
+      }
       break;
     case kSwayInputEvent:
-      named = swayLayoutEvent(payload);
+      named = keyboardEvent(payload);
       break;
     case kSwayGetOutputs:
       asking_ = false;
@@ -87,6 +92,36 @@ void SwayTracker::handle(const SwayReader::Message& message) {
   } else if (differs) {
     changed_();
   }
+}
+
+// Each keyboard has a layout of its own. The one followed is the one the user
+// types on: a switch on another real keyboard makes that one followed, while a
+// keymap given to a keyboard not followed (one just plugged in, or one a
+// client made) switches nothing. When the followed keyboard goes, sway is
+// asked again which keyboards there are.
+std::optional<NamedSource> SwayTracker::keyboardEvent(const QByteArray& payload) {
+  const auto event = swayKeyboardEvent(payload);
+  if (!event) {
+    return std::nullopt;
+  }
+  const bool followed = event->keyboard.identifier == keyboard_;
+  if (event->change == "removed") {
+    if (followed && !askingInputs_) {
+      askingInputs_ = true;
+      keyboard_.clear();
+      send(kSwayGetInputs);
+    }
+    return std::nullopt;
+  }
+  const bool switched = event->change == "xkb_layout";
+  if (!(switched || event->change == "xkb_keymap") || !event->keyboard.layout) {
+    return std::nullopt;
+  }
+  if (!followed && !(switched && !event->keyboard.isVirtual)) {
+    return std::nullopt;
+  }
+  keyboard_ = event->keyboard.identifier;
+  return event->keyboard.layout;
 }
 
 void SwayTracker::lost(const std::string& why) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <functional>
 #include <optional>
 #include <string>
@@ -13,7 +14,8 @@ namespace vellicor::qt {
 
 // sway's own layout, over its IPC socket ($SWAYSOCK): asked once, then
 // followed through its input events, which come at every switch whatever
-// window has the focus; the focused output, asked again at each workspace or
+// window has the focus, from the keyboard the user types on (see
+// keyboardEvent); the focused output, asked again at each workspace or
 // output event, is where the panel goes. Nothing waits on sway: the socket is
 // read as it delivers. A connection sway ends (or that breaks the protocol) is
 // said once in the log, and sway then names nothing.
@@ -33,6 +35,7 @@ class SwayTracker final : public SessionTracker {
   void connected();
   void readable();
   void handle(const SwayReader::Message& message);
+  std::optional<NamedSource> keyboardEvent(const QByteArray& payload);
   void lost(const std::string& why);
   void settle();
   void send(std::uint32_t type, std::string_view payload = {});
@@ -45,7 +48,9 @@ class SwayTracker final : public SessionTracker {
   std::optional<OutputRect> output_;
   bool settled_ = false;
   bool lost_ = false;
-  bool asking_ = false;  // GET_OUTPUTS sent and not answered yet
+  bool asking_ = false;        // GET_OUTPUTS sent and not answered yet
+  bool askingInputs_ = false;  // GET_INPUTS likewise
+  std::string keyboard_;       // the keyboard followed, by sway's identifier
 };
 
 }  // namespace vellicor::qt

@@ -47,20 +47,39 @@ TEST(SwayIpc, AStreamThatIsNotTheProtocolBreaksForGood) {
   EXPECT_TRUE(tooLong.broken());
 }
 
-TEST(SwayJson, TheKeyboardsLayoutAndTheFocusedOutputAreRead) {
+TEST(SwayJson, TheKeyboardsTheirLayoutsAndTheFocusedOutputAreRead) {
   const QByteArray inputs = R"js([
     {"identifier": "0:0:wlr_virtual_pointer", "type": "pointer"},
-    {"identifier": "1:1:keyboard", "type": "keyboard", "xkb_active_layout_index": 1,
-     "xkb_active_layout_name": "Korean (101/104-key compatible)"}])js";
-  EXPECT_EQ(swayKeyboardLayout(inputs)->localizedName, "Korean (101/104-key compatible)");
+    {"identifier": "0:0:virtual_keyboard", "type": "keyboard",
+     "xkb_active_layout_name": "English (US)"},
+    {"identifier": "1:1:AT_Translated_Set_2_keyboard", "type": "keyboard",
+     "xkb_active_layout_index": 1, "xkb_active_layout_name": "Korean (101/104-key compatible)"}
+  ])js";
+  const auto keyboards = swayKeyboards(inputs);
+  ASSERT_EQ(keyboards.size(), 2u);
+  EXPECT_TRUE(keyboards[0].isVirtual);
+  EXPECT_FALSE(keyboards[1].isVirtual);
+  // The keyboard the user types on is the first one no client made.
+  const auto typing = swayTypingKeyboard(keyboards);
+  ASSERT_TRUE(typing);
+  EXPECT_EQ(typing->identifier, "1:1:AT_Translated_Set_2_keyboard");
+  EXPECT_EQ(typing->layout->localizedName, "Korean (101/104-key compatible)");
+  // With only a client's keyboard, that one.
+  EXPECT_EQ(swayTypingKeyboard({keyboards[0]})->identifier, "0:0:virtual_keyboard");
+  EXPECT_FALSE(swayTypingKeyboard({SwayKeyboard{"1:1:kbd", false, std::nullopt}}));
 
-  const QByteArray event = R"js({"change": "xkb_layout",
-    "input": {"type": "keyboard", "xkb_active_layout_name": "English (US)"}})js";
-  EXPECT_EQ(swayLayoutEvent(event)->localizedName, "English (US)");
-  // Other changes, and other devices, name nothing.
-  EXPECT_FALSE(swayLayoutEvent(R"js({"change": "added",
-    "input": {"type": "keyboard", "xkb_active_layout_name": "English (US)"}})js"));
-  EXPECT_FALSE(swayLayoutEvent(R"js({"change": "xkb_layout", "input": {"type": "pointer"}})js"));
+  const auto event = swayKeyboardEvent(R"js({"change": "xkb_layout",
+    "input": {"identifier": "1:1:kbd", "type": "keyboard",
+              "xkb_active_layout_name": "English (US)"}})js");
+  ASSERT_TRUE(event);
+  EXPECT_EQ(event->change, "xkb_layout");
+  EXPECT_EQ(event->keyboard.identifier, "1:1:kbd");
+  EXPECT_EQ(event->keyboard.layout->localizedName, "English (US)");
+  EXPECT_TRUE(swayKeyboardEvent(R"js({"change": "xkb_keymap", "input": {"identifier":
+    "0:0:wlr_virtual_keyboard_v1", "type": "keyboard"}})js")
+                  ->keyboard.isVirtual);
+  // Other devices are no keyboard's events.
+  EXPECT_FALSE(swayKeyboardEvent(R"js({"change": "xkb_layout", "input": {"type": "pointer"}})js"));
 
   const QByteArray outputs = R"js([
     {"name": "X11-1", "focused": false, "rect": {"x": 0, "y": 0, "width": 1280, "height": 800}},
@@ -76,8 +95,9 @@ TEST(SwayJson, AnswersOfAnotherShapeNameNothing) {
         QByteArray(R"js([{"type": "keyboard"}])js"),
         QByteArray(R"js([{"type": "keyboard", "xkb_active_layout_name": 7}])js"),
         QByteArray(R"js([{"type": "keyboard", "xkb_active_layout_name": ""}])js"), deep}) {
-    EXPECT_FALSE(swayKeyboardLayout(payload)) << payload.left(40).toStdString();
-    EXPECT_FALSE(swayLayoutEvent(payload)) << payload.left(40).toStdString();
+    EXPECT_FALSE(swayTypingKeyboard(swayKeyboards(payload))) << payload.left(40).toStdString();
+    const auto event = swayKeyboardEvent(payload);
+    EXPECT_FALSE(event && event->keyboard.layout) << payload.left(40).toStdString();
     EXPECT_FALSE(swayFocusedOutput(payload)) << payload.left(40).toStdString();
   }
   EXPECT_FALSE(swayFocusedOutput(R"js([{"focused": true, "rect": {"x": 0, "width": 0}}])js"));
