@@ -12,6 +12,7 @@
 #include <QDBusMetaType>
 #include <QDBusVariant>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -306,6 +307,25 @@ TEST_F(Buses, StartedBesideIBusItStartsWithIBussSourceAndAnnouncesNoSwitchForIt)
   expectQuitOnTerminate(program);
 }
 
+// Given its display with -display while DISPLAY names another, the program
+// goes by the one given everywhere: IBus's address file for that display
+// among them.
+TEST_F(Buses, TheDisplayGivenWithDashDisplayIsTheOneEverythingGoesBy) {
+  IBusDaemon ibus("display");
+  std::string why;
+  ASSERT_TRUE(ibus.start(why)) << why;
+  resetKeyboard(x);
+  const std::string display = std::getenv("DISPLAY");
+  RunningProgram program("dash-display", {"-IBUS_ADDRESS", "-IBUS_ADDRESS_FILE", "DISPLAY=:97"},
+                         {"-display", display});
+  ASSERT_TRUE(program.started()) << program.log();
+  ASSERT_TRUE(ibus.selectEngine("hangul"));
+  IBusClient panel(ibus.address());
+  EXPECT_TRUE(panel.toggleInputMode(1) && program.waitForLog(kEnglish + " → " + kHangul + "\n"))
+      << "IBus, found through the display's address file, was not followed: " << program.log();
+  expectQuitOnTerminate(program);
+}
+
 // In a Plasma session on Wayland, Plasma's layout service is followed once it
 // appears, also after the program; a KWin that never says which output is
 // active holds no switch up (the panel then goes where the pointer is); and
@@ -347,6 +367,48 @@ TEST_F(Buses, PlasmasLayoutServiceIsFollowedOnceItAppearsAndABusyKWinHoldsNoSwit
       [&] { return program.linesWith("입력 언어 변경: " + kKorean + " → " + kEnglish) == 2; }, 6))
       << program.log();
   EXPECT_EQ(program.linesWith("입력 언어 변경"), 4) << program.log();
+  expectQuitOnTerminate(program);
+}
+
+// A KWin that floods layoutChanged with a layout it does not list is asked
+// for its layouts once at a time, not once a signal; and a layout named at a
+// megabyte is shown and logged bounded, the next switch announced at once.
+TEST_F(Buses, AFloodFromKWinAsksOneQuestionAtATimeAndAGiantLayoutNameIsBounded) {
+  RunningProgram program("plasma-flood", {"XDG_CURRENT_DESKTOP=KDE", "XDG_SESSION_TYPE=wayland"});
+  ASSERT_TRUE(program.started()) << program.log();
+  Child plasma({standIn(), "plasma"});
+  const auto plasmaCall = [](const std::vector<std::string>& call) {
+    std::vector<std::string> argv = {"gdbus", "call", "--session", "-d", "org.kde.keyboard"};
+    argv.insert(argv.end(), call.begin(), call.end());
+    return run(argv);
+  };
+  const auto listsRead = [] {
+    const std::string out = commandOutput(
+        "gdbus call --session -d org.kde.keyboard -o /StandIn -m org.vellicor.StandIn.ListsRead");
+    return out.empty() ? -1 : std::atoi(out.c_str() + 1);
+  };
+  const auto setLayout = [&](int layout) {
+    return plasmaCall(
+        {"-o", "/Layouts", "-m", "org.kde.KeyboardLayouts.setLayout", std::to_string(layout)});
+  };
+  ASSERT_TRUE(eventually([&] { return setLayout(1); }, 5));
+  ASSERT_TRUE(program.waitForLog(kEnglish + " → " + kKorean + "\n")) << program.log();
+  const int before = listsRead();
+  ASSERT_GE(before, 1);
+  ASSERT_TRUE(plasmaCall({"-o", "/StandIn", "-m", "org.vellicor.StandIn.Flood", "5000"}));
+  ASSERT_TRUE(setLayout(0));
+  ASSERT_TRUE(program.waitForLog(kKorean + " → " + kEnglish + "\n")) << program.log();
+  EXPECT_LE(listsRead() - before, 20) << "a reading of the layouts for each signal";
+
+  ASSERT_TRUE(
+      plasmaCall({"-o", "/StandIn", "-m", "org.vellicor.StandIn.NameSecondLayout", "1000000"}));
+  ASSERT_TRUE(eventually([&] { return listsRead() > before + 1; }));
+  ASSERT_TRUE(setLayout(1));
+  const std::string shown = "Korean " + std::string(248, 'x') + "\u2026";
+  ASSERT_TRUE(program.waitForLog(kEnglish + " → " + shown + "\n")) << program.log().size();
+  ASSERT_TRUE(setLayout(0));
+  EXPECT_TRUE(program.waitForLog(shown + " → " + kEnglish + "\n", 2.0)) << program.log().size();
+  EXPECT_LT(program.log().size(), 8192u);
   expectQuitOnTerminate(program);
 }
 

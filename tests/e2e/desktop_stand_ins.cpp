@@ -13,7 +13,11 @@
 //                                    with the layouts us and kr(kr104), switched
 //                                    with setLayout, and a KWin that never
 //                                    answers which output is active, as a
-//                                    KWin busy elsewhere.
+//                                    KWin busy elsewhere; at /StandIn
+//                                    (org.vellicor.StandIn) it says how often
+//                                    its layouts were read, floods
+//                                    layoutChanged, and names its second
+//                                    layout at any length.
 
 #include <signal.h>
 
@@ -116,16 +120,47 @@ class KeyboardLayouts final : public QObject {
   }
   uint getLayout() { return layout_; }
   QList<KWinLayoutNames> getLayoutsList() {
+    ++listsRead;
     return {{QStringLiteral("us"), QString(), QStringLiteral("English (US)")},
-            {QStringLiteral("kr"), QString(), QStringLiteral("Korean (101/104-key compatible)")}};
+            {QStringLiteral("kr"), QString(), koreanName}};
   }
 
  signals:
   void layoutChanged(uint index);
   void layoutListChanged();
 
+ public:
+  int listsRead = 0;
+  QString koreanName = QStringLiteral("Korean (101/104-key compatible)");
+
  private:
   uint layout_ = 0;
+};
+
+// What the tests ask of the Plasma stand-in beyond KWin's own interface: how
+// often its layouts were read, a flood of layoutChanged naming a layout it
+// does not list, and a long name for its second layout.
+class PlasmaControl final : public QObject {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "org.vellicor.StandIn")
+
+ public:
+  explicit PlasmaControl(KeyboardLayouts& layouts) : layouts_(layouts) {}
+
+ public slots:
+  int ListsRead() { return layouts_.listsRead; }
+  void Flood(uint count) {
+    for (uint i = 0; i < count; ++i) {
+      emit layouts_.layoutChanged(7);
+    }
+  }
+  void NameSecondLayout(uint characters) {
+    layouts_.koreanName = QStringLiteral("Korean ") + QString(characters, QLatin1Char('x'));
+    emit layouts_.layoutListChanged();
+  }
+
+ private:
+  KeyboardLayouts& layouts_;
 };
 
 class KWin final : public QObject, protected QDBusContext {
@@ -186,6 +221,7 @@ int main(int argc, char** argv) {
   Watcher watcher;
   Controller controller;
   KeyboardLayouts layouts;
+  PlasmaControl control(layouts);
   KWin kwin;
   bool ok = false;
   if (role == QStringLiteral("watcher")) {
@@ -206,11 +242,13 @@ int main(int argc, char** argv) {
   } else if (role == QStringLiteral("plasma")) {
     qDBusRegisterMetaType<KWinLayoutNames>();
     qDBusRegisterMetaType<QList<KWinLayoutNames>>();
-    ok = bus.registerObject(QStringLiteral("/Layouts"), &layouts,
-                            QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals) &&
-         bus.registerObject(QStringLiteral("/KWin"), &kwin, QDBusConnection::ExportAllSlots) &&
-         bus.registerService(QStringLiteral("org.kde.KWin")) &&
-         bus.registerService(QStringLiteral("org.kde.keyboard"));
+    ok =
+        bus.registerObject(QStringLiteral("/Layouts"), &layouts,
+                           QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals) &&
+        bus.registerObject(QStringLiteral("/KWin"), &kwin, QDBusConnection::ExportAllSlots) &&
+        bus.registerObject(QStringLiteral("/StandIn"), &control, QDBusConnection::ExportAllSlots) &&
+        bus.registerService(QStringLiteral("org.kde.KWin")) &&
+        bus.registerService(QStringLiteral("org.kde.keyboard"));
   }
   if (!ok) {
     std::fprintf(stderr, "usage: %s watcher|fcitx5|plasma (and a session bus to register on)\n",

@@ -11,6 +11,7 @@
 
 #include "running_program.h"
 #include "scratch.h"
+#include "startup_listener.h"
 
 namespace vellicor::e2e {
 namespace {
@@ -38,6 +39,23 @@ TEST(Program, WithoutADisplayItSaysSoAndFails) {
   EXPECT_EQ(unreachable.wait(10), 2);
   EXPECT_NE(readFile(bad).find("cannot open X display \":97\""), std::string::npos)
       << readFile(bad);
+}
+
+// Started by a launcher that shows a busy cursor until the program is up, it
+// tells the launcher once it is, though it shows no window.
+TEST(Program, StartedByALauncherItSaysWhenItIsUp) {
+  XTestClient x;
+  ASSERT_TRUE(x.connected());
+  ensureTrayHost(x);
+  StartupListener launcher;
+  ASSERT_TRUE(launcher.connected());
+  const std::string id = "vellicor-e2e-" + std::to_string(getpid()) + "_TIME1 \"quoted\"";
+  RunningProgram program("launched", {"DESKTOP_STARTUP_ID=" + id});
+  ASSERT_TRUE(program.started()) << program.log();
+  EXPECT_EQ(launcher.next(5.0),
+            "remove: ID=\"vellicor-e2e-" + std::to_string(getpid()) + "_TIME1 \\\"quoted\\\"\"");
+  program.signal(SIGTERM);
+  EXPECT_EQ(program.wait(5), 0);
 }
 
 TEST(Program, HelpAndVersionPrintAndExitWithoutStarting) {

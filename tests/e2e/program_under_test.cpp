@@ -37,15 +37,16 @@ void ProgramUnderTest::launch() {
 
 namespace {
 // What was found of the session bus before Qt started, as the program's main keeps it.
-qt::SessionBus::Found bus;
+qt::QtDesktop::Prepared prepared;
 }  // namespace
 
 void ProgramUnderTest::prepareQt() {
-  bus = qt::QtDesktop::prepareQt();
+  const char* display = std::getenv("DISPLAY");
+  prepared = qt::QtDesktop::prepareQt(display != nullptr ? display : "");
   // The programs and tools the tests start take the session bus from this
   // process's environment as it was given.
-  if (!bus.given.empty()) {
-    setenv("DBUS_SESSION_BUS_ADDRESS", bus.given.c_str(), 1);
+  if (!prepared.bus.given.empty()) {
+    setenv("DBUS_SESSION_BUS_ADDRESS", prepared.bus.given.c_str(), 1);
   }
 }
 
@@ -58,7 +59,7 @@ ProgramUnderTest* ProgramUnderTest::open(std::string& error) {
     error = "cannot write " + program->logPath_;
     return nullptr;
   }
-  program->desktop_ = qt::QtDesktop::open(bus, error);
+  program->desktop_ = qt::QtDesktop::open(prepared, error);
   if (!program->desktop_) {
     return nullptr;
   }

@@ -12,6 +12,7 @@
 #include "platform/qt/sources/session_trackers.h"
 #include "platform/qt/sources/xkb_keyboard.h"
 #include "platform/qt/tray_presence.h"
+#include "platform/qt/x11/startup_notification.h"
 #include "platform/qt/x11/x11_support.h"
 
 namespace vellicor::qt {
@@ -37,7 +38,10 @@ class QtDesktop::SystemClock final : public WallClock {
   WallTime now() const override { return std::chrono::system_clock::now(); }
 };
 
-SessionBus::Found QtDesktop::prepareQt() {
+QtDesktop::Prepared QtDesktop::prepareQt(const std::string& display) {
+  // Qt reads -display itself; the program's own X code, IBus's address file
+  // and the screen's selections go by DISPLAY, which names the same.
+  qputenv("DISPLAY", QByteArray::fromStdString(display));
   // The program reads the keyboard through X11, also under XWayland.
   qputenv("QT_QPA_PLATFORM", "xcb");
   // Shared-memory images pass a file descriptor over the X connection for each
@@ -51,12 +55,20 @@ SessionBus::Found QtDesktop::prepareQt() {
   // module would connect to IBus's bus at start-up and wait there for a daemon
   // that does not answer.
   qputenv("QT_IM_MODULE", "none");
-  return SessionBus::findBeforeQt();
+  // Qt takes the launcher's startup id out of the environment as it connects,
+  // while the font thread reads the environment: it is taken out here, and
+  // the start is said complete once the program has launched.
+  Prepared prepared;
+  prepared.startupId = qgetenv("DESKTOP_STARTUP_ID").toStdString();
+  qunsetenv("DESKTOP_STARTUP_ID");
+  prepared.bus = SessionBus::findBeforeQt();
+  return prepared;
 }
 
-QtDesktop::QtDesktop(const SessionBus::Found& bus)
-    : sessionBus(bus, [this](const std::string& line) { note(line); }),
-      clock_(std::make_unique<SystemClock>()) {
+QtDesktop::QtDesktop(const Prepared& prepared)
+    : sessionBus(prepared.bus, [this](const std::string& line) { note(line); }),
+      clock_(std::make_unique<SystemClock>()),
+      startupId_(prepared.startupId) {
   grace_.setSingleShot(true);
   grace_.setInterval(kRestartGraceMs);
   QObject::connect(&grace_, &QTimer::timeout, [this] {
@@ -74,8 +86,8 @@ QtDesktop::QtDesktop(const SessionBus::Found& bus)
 
 QtDesktop::~QtDesktop() = default;
 
-std::unique_ptr<QtDesktop> QtDesktop::open(const SessionBus::Found& bus, std::string& error) {
-  std::unique_ptr<QtDesktop> desktop(new QtDesktop(bus));
+std::unique_ptr<QtDesktop> QtDesktop::open(const Prepared& prepared, std::string& error) {
+  std::unique_ptr<QtDesktop> desktop(new QtDesktop(prepared));
   QtDesktop* d = desktop.get();
   // A keymap change can go with a switch the input-method frameworks do not
   // announce, so they look again then.
@@ -111,6 +123,7 @@ std::unique_ptr<QtDesktop> QtDesktop::open(const SessionBus::Found& bus, std::st
   // once the delegate observes them, from its launch on, and the font notice
   // is a line in the log. Both cost the start-up a millisecond.
   d->application.afterLaunch([d] {
+    completeStartup(d->startupId_);
     d->activation_ = ActiveWindowWatch::open([d] {
       d->recheckFrameworks();
       d->workspaceCenter.post(d->application.didActivateApplicationNotification());

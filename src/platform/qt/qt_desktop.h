@@ -55,11 +55,18 @@ class TrayPresence;
 // arrives, and when no installed font can show Korean.
 class QtDesktop {
  public:
-  // Sets up how Qt reaches the display and the session bus; call before the
-  // QApplication exists, and give what it returns to open().
-  static SessionBus::Found prepareQt();
+  // What the program takes from its environment before Qt starts.
+  struct Prepared {
+    SessionBus::Found bus;
+    std::string startupId;  // DESKTOP_STARTUP_ID, taken out of the environment
+  };
+  // Sets up how Qt reaches `display` (DISPLAY or -display, named to every
+  // part of the program as DISPLAY) and the session bus; call before the
+  // QApplication exists, and before any thread starts: this is the
+  // environment's last change. Give what it returns to open().
+  static Prepared prepareQt(const std::string& display);
   // Null, with the reason in `error`, when the display cannot serve the program.
-  static std::unique_ptr<QtDesktop> open(const SessionBus::Found& bus, std::string& error);
+  static std::unique_ptr<QtDesktop> open(const Prepared& prepared, std::string& error);
   ~QtDesktop();
   QtDesktop(const QtDesktop&) = delete;
   QtDesktop& operator=(const QtDesktop&) = delete;
@@ -80,7 +87,7 @@ class QtDesktop {
   IcuTextServices text;
 
  private:
-  explicit QtDesktop(const SessionBus::Found& bus);
+  explicit QtDesktop(const Prepared& prepared);
   // A line from a tracker or the session bus, which may carry outside text.
   void note(const std::string& line);
   NamedSource selected();
@@ -107,6 +114,7 @@ class QtDesktop {
   std::unique_ptr<ActiveWindowWatch> activation_;
   std::unique_ptr<TrayPresence> trayPresence_;
   bool trayKnown_ = false;
+  std::string startupId_;
 };
 
 }  // namespace vellicor::qt

@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "vellicor: %s; only the display is asked whether another instance runs\n",
                  instance.error.c_str());
   }
-  const auto bus = vellicor::qt::QtDesktop::prepareQt();
+  const auto prepared = vellicor::qt::QtDesktop::prepareQt(display);
   // After the environment's last change: fontconfig and the XML parser it
   // uses read variables as they start, and a variable set meanwhile may move
   // the environment under them.
@@ -119,7 +119,7 @@ int main(int argc, char** argv) {
 
   std::string error;
   fonts.wait();
-  auto desktop = vellicor::qt::QtDesktop::open(bus, error);
+  auto desktop = vellicor::qt::QtDesktop::open(prepared, error);
   if (!desktop) {
     std::fprintf(stderr, "vellicor: %s\n", error.c_str());
     return 3;

@@ -143,7 +143,7 @@ void Fcitx5Tracker::vanished() {
   asking_ = false;
   askAgain_ = false;
   pid_.reset();
-  iconSenders_.clear();
+  senders_.clear();
   available_.clear();
   group_.clear();
   groupLayout_.clear();
@@ -164,26 +164,40 @@ void Fcitx5Tracker::updatePolling() {
   }
 }
 
+// Any tray item sends NewIcon: Fcitx5's own bring a look at Fcitx5. A sender
+// not known yet is asked about, a bounded number at a time; past that, Fcitx5
+// is asked itself (one question at a time), so no switch waits on the count.
 void Fcitx5Tracker::newIcon(const QDBusMessage& message) {
   if (!running_) {
     return;
   }
   const QString sender = message.service();
-  if (const auto known = iconSenders_.find(sender); known != iconSenders_.end()) {
-    if (known->second) {
+  switch (senders_.verdict(sender.toStdString())) {
+    case Fcitx5Senders::Verdict::Fcitx5:
+    case Fcitx5Senders::Verdict::TooMany:
       ask();
-    }
-    return;
+      return;
+    case Fcitx5Senders::Verdict::Other:
+    case Fcitx5Senders::Verdict::Asking:
+      return;
+    case Fcitx5Senders::Verdict::Ask:
+      break;
   }
   const int started = generation_;
   callAll(this, *bus_, {busCall(QStringLiteral("GetConnectionUnixProcessID"), sender)},
           [this, started, sender](const std::vector<QDBusMessage>& replies) {
-            if (started != generation_ || !pid_) {
+            if (started != generation_) {
+              return;
+            }
+            if (!pid_) {
+              // Fcitx5's own process is not known yet: it is asked instead.
+              senders_.forget(sender.toStdString());
+              ask();
               return;
             }
             const bool fcitx5 =
                 isReply(replies[0]) && replies[0].arguments().front().toUInt() == *pid_;
-            iconSenders_[sender] = fcitx5;
+            senders_.answered(sender.toStdString(), fcitx5);
             if (fcitx5) {
               ask();
             }

@@ -7,13 +7,13 @@
 #include <QString>
 #include <QTimer>
 #include <functional>
-#include <map>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "platform/qt/sources/fcitx5_naming.h"
+#include "platform/qt/sources/fcitx5_senders.h"
 #include "platform/qt/sources/source_tracker.h"
 
 namespace vellicor::qt {
@@ -72,7 +72,7 @@ class Fcitx5Tracker final : public QObject, public SourceTracker {
   bool askAgain_ = false;
   int generation_ = 0;  // each start of Fcitx5; older answers are dropped
   std::optional<unsigned> pid_;
-  std::map<QString, bool> iconSenders_;  // sender -> belongs to Fcitx5
+  Fcitx5Senders senders_;
   std::vector<Fcitx5InputMethod> available_;
   std::string group_;
   std::string groupLayout_;

@@ -55,6 +55,8 @@ void IBusTracker::connected() {
 
 void IBusTracker::disconnected() {
   ++generation_;
+  askingEngine_ = false;
+  askEngineAgain_ = false;
   component_.clear();
   components_.clear();
   askingOwner_.clear();
@@ -66,15 +68,29 @@ void IBusTracker::globalEngineChanged(const QString&) {
   queryEngine();
 }
 
+// One question at a time: any client of IBus's bus may send
+// GlobalEngineChanged, and a flood of it asks once more after the answer
+// under way, not once for each.
 void IBusTracker::queryEngine() {
+  if (askingEngine_) {
+    askEngineAgain_ = true;
+    return;
+  }
+  askingEngine_ = true;
+  askEngineAgain_ = false;
   QDBusMessage get = QDBusMessage::createMethodCall(
       kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
   get << kInterface << QStringLiteral("GlobalEngine");
   const int asked = ++generation_;
   callAll(this, QDBusConnection(bus_->connection()), {get},
           [this, asked](const std::vector<QDBusMessage>& replies) {
-            if (asked == generation_) {
-              engineAnswered(replies.front());
+            if (asked != generation_) {
+              return;
+            }
+            askingEngine_ = false;
+            engineAnswered(replies.front());
+            if (askEngineAgain_) {
+              queryEngine();
             }
           });
 }

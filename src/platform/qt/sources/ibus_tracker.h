@@ -66,7 +66,9 @@ class IBusTracker final : public QObject, public SourceTracker {
   QString askingOwner_;  // the component whose owner is being asked for
   std::map<QString, QString> components_;  // engine -> component, as read
   std::function<std::optional<std::string>()> layout_;
-  int generation_ = 0;    // each new engine or connection; older answers are dropped
+  int generation_ = 0;  // each new engine or connection; older answers are dropped
+  bool askingEngine_ = false;
+  bool askEngineAgain_ = false;
   bool settled_ = false;  // a first reading is in, or there is no bus to read
   std::unique_ptr<IBusBus> bus_;
 };

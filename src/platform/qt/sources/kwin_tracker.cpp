@@ -150,40 +150,60 @@ void KWinTracker::vanished() {
   }
 }
 
+// One reading of the layouts at a time for each appearance of the service:
+// a flood of layoutChanged with layouts KWin has not listed asks again once
+// the reading under way has answered, not once for each.
 void KWinTracker::readLayouts() {
+  if (readingLayoutsOf_ == generation_) {
+    readLayoutsAgain_ = true;
+    return;
+  }
+  readingLayoutsOf_ = generation_;
+  readLayoutsAgain_ = false;
   const int started = generation_;
   callAll(this, *bus_,
           {layoutsCall(QStringLiteral("getLayoutsList")), layoutsCall(QStringLiteral("getLayout"))},
           [this, started](const std::vector<QDBusMessage>& replies) {
+            if (readingLayoutsOf_ == started) {
+              readingLayoutsOf_.reset();
+            }
             if (started != generation_) {
               return;
             }
-            for (const QDBusMessage& reply : replies) {
-              if (!isReply(reply)) {
-                noteOnce("layouts", "Plasma's layout service: could not read its layouts (" +
-                                        why(reply) + "); the last one stands");
-                settle();
-                return;
-              }
+            layoutsRead(replies);
+            if (readLayoutsAgain_) {
+              readLayoutsAgain_ = false;
+              readLayouts();
             }
-            noted_.erase("layouts");
-            layouts_ = kwinLayouts(firstArgument(replies[0]));
-            const auto index = kwinLayoutIndex(firstArgument(replies[1]));
-            const auto named = index ? kwinLayoutSource(layouts_, *index) : std::nullopt;
-            if (named) {
-              switched(*named);
-              return;
-            }
-            // Nothing a layout can be named by: the keyboard's own group speaks.
-            noteOnce("unnamed", "Plasma's layout service names no layout Vellicor can show");
-            pending_.reset();
-            const bool had = source_.has_value();
-            source_.reset();
-            if (had && settled_) {
-              changed_();
-            }
-            settle();
           });
+}
+
+void KWinTracker::layoutsRead(const std::vector<QDBusMessage>& replies) {
+  for (const QDBusMessage& reply : replies) {
+    if (!isReply(reply)) {
+      noteOnce("layouts", "Plasma's layout service: could not read its layouts (" + why(reply) +
+                              "); the last one stands");
+      settle();
+      return;
+    }
+  }
+  noted_.erase("layouts");
+  layouts_ = kwinLayouts(firstArgument(replies[0]));
+  const auto index = kwinLayoutIndex(firstArgument(replies[1]));
+  const auto named = index ? kwinLayoutSource(layouts_, *index) : std::nullopt;
+  if (named) {
+    switched(*named);
+    return;
+  }
+  // Nothing a layout can be named by: the keyboard's own group speaks.
+  noteOnce("unnamed", "Plasma's layout service names no layout Vellicor can show");
+  pending_.reset();
+  const bool had = source_.has_value();
+  source_.reset();
+  if (had && settled_) {
+    changed_();
+  }
+  settle();
 }
 
 void KWinTracker::layoutChanged(const QDBusMessage& message) {

@@ -58,6 +58,7 @@ class KWinTracker final : public QObject, public SessionTracker {
   void appeared();
   void vanished();
   void readLayouts();
+  void layoutsRead(const std::vector<QDBusMessage>& replies);
   void switched(const NamedSource& source);
   void askOutput();
   void announce();
@@ -76,6 +77,8 @@ class KWinTracker final : public QObject, public SessionTracker {
   bool present_ = false;  // the layout service has an owner
   int generation_ = 0;    // each appearance of the layout service; older answers are dropped
   std::vector<KWinLayout> layouts_;
+  std::optional<int> readingLayoutsOf_;  // the appearance whose layouts are being read
+  bool readLayoutsAgain_ = false;
   std::optional<NamedSource> source_;
   // A switch waiting for the output in use before it is announced.
   std::optional<NamedSource> pending_;

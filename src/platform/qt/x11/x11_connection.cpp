@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QGuiApplication>
+#include <cstdlib>
 #include <string>
 
 namespace vellicor::qt {
@@ -13,9 +14,29 @@ xcb_connection_t* qtConnection() {
   return x11 ? x11->connection() : nullptr;
 }
 
+int defaultScreen() {
+  // ":1.2" names screen 2; the default is 0.
+  int screen = 0;
+  char* host = nullptr;
+  int number = 0;
+  const char* display = std::getenv("DISPLAY");
+  if (display == nullptr || xcb_parse_display(display, &host, &number, &screen) == 0) {
+    screen = 0;
+  }
+  std::free(host);
+  return screen;
+}
+
 unsigned rootWindow(xcb_connection_t* c) {
-  const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
-  return screen != nullptr ? screen->root : 0;
+  const int wanted = defaultScreen();
+  xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(c));
+  const xcb_window_t first = screens.rem > 0 ? screens.data->root : 0;
+  for (int i = 0; screens.rem > 0; xcb_screen_next(&screens), ++i) {
+    if (i == wanted) {
+      return screens.data->root;
+    }
+  }
+  return first;
 }
 
 unsigned internAtom(xcb_connection_t* c, std::string_view name, bool onlyIfExists) {
@@ -26,16 +47,7 @@ unsigned internAtom(xcb_connection_t* c, std::string_view name, bool onlyIfExist
 }
 
 unsigned screenSelection(xcb_connection_t* c, std::string_view prefix) {
-  int screen = 0;
-  if (const char* display = std::getenv("DISPLAY")) {
-    // ":1.2" names screen 2; the default is 0.
-    const std::string d(display);
-    const auto dot = d.rfind('.');
-    if (dot != std::string::npos && d.rfind(':') < dot) {
-      screen = std::atoi(d.c_str() + dot + 1);
-    }
-  }
-  return internAtom(c, std::string(prefix) + std::to_string(screen));
+  return internAtom(c, std::string(prefix) + std::to_string(defaultScreen()));
 }
 
 void addEventMask(xcb_connection_t* c, unsigned window, unsigned mask) {

@@ -11,7 +11,13 @@ namespace vellicor::qt {
 // Qt's own connection to the X server; null when not running on X11.
 xcb_connection_t* qtConnection();
 
-// The default screen's root window, or 0.
+// The screen DISPLAY names (":0.1" screen 1; 0 when it names none): the one
+// Qt opened the display for, since the program sets DISPLAY to the display
+// it was given (-display) before Qt starts.
+int defaultScreen();
+
+// The default screen's root window (the first screen's when the display has
+// no such screen), or 0.
 unsigned rootWindow(xcb_connection_t* c);
 
 // The atom of `name`, or 0 when the server cannot tell.
