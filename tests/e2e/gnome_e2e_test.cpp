@@ -15,56 +15,41 @@
 #include <vector>
 
 #include "running_program.h"
-#include "wayland_rig.h"
+#include "wayland_suite.h"
 
 namespace vellicor::e2e {
 namespace {
 
 const std::string kHangul = "Hangul";
 
-class GnomeSession : public ::testing::Test {
+class GnomeSession : public WaylandSuite {
  protected:
   static void SetUpTestSuite() {
-    rig = std::make_unique<WaylandRig>("gnome");
-    if (!rig->start(whyNot)) {
-      rig.reset();
-      return;
-    }
-    // A new window opens in the middle of the output under the pointer. The
-    // Wayland client logs its protocol, where the keyboard focus shows.
-    rig->verb({"pointer", "640", "400"});
-    rig->client("waylandwin", "wayland",
-                {"env", "WAYLAND_DEBUG=client", "zenity", "--entry", "--title", "waylandwin"});
-    eventually(waylandFocused, 20);
-    rig->verb({"pointer", "1920", "400"});
-    rig->client("xtermwin", "x11", {"xterm", "-title", "xtermwin"});
-    eventually([] { return xtermLeft() > 1280; }, 20);
-    // The user switched before the program started: the shell's source is not
-    // XWayland's first group.
-    rig->verb({"switch", "1"});
-    rig->launchProgram();
+    startSession("gnome", [] {
+      // A new window opens in the middle of the output under the pointer. The
+      // Wayland client logs its protocol, where the keyboard focus shows.
+      rig->verb({"pointer", "640", "400"});
+      rig->client("waylandwin", "wayland",
+                  {"env", "WAYLAND_DEBUG=client", "zenity", "--entry", "--title", "waylandwin"});
+      eventually(waylandFocused, 20);
+      rig->verb({"pointer", "1920", "400"});
+      rig->client("xtermwin", "x11", {"xterm", "-title", "xtermwin"});
+      eventually([] { return xtermLeft() > 1280; }, 20);
+    });
   }
-  static void TearDownTestSuite() { rig.reset(); }
 
   void SetUp() override {
     if (!rig) {
       GTEST_SKIP() << "no GNOME session here: " << whyNot;
     }
-    ASSERT_NE(log().find("Vellicor 앱 시작"), std::string::npos) << log();
-    ASSERT_NE(log().find("followed through GNOME's input-source settings"), std::string::npos)
-        << log();
     ASSERT_TRUE(waylandShown()) << "zenity never had the focus";
     ASSERT_GT(xtermLeft(), 1280) << "xterm is not on the second output";
     // IBus runs, as the shell starts it, with the shell's engine.
     ASSERT_NE(rig->inSession("timeout 5 ibus engine").find("xkb:"), std::string::npos)
         << rig->inSession("timeout 5 ibus engine");
-    // Each test starts on the first source, no panel showing.
-    rig->verb({"switch", "0"});
-    ASSERT_TRUE(eventually([] { return rig->panel() == "none"; }, 5)) << rig->panel();
+    startTest("GNOME's input-source settings");
   }
 
-  static std::string log() { return rig ? rig->programLog() : std::string(); }
-  static int changeLines() { return changeLinesIn(log()); }
   // What the last change line says, after its label.
   static std::string lastChange() { return lastChangeIn(log()); }
   // The Wayland window's keyboard focus events, in order: true for each enter,
@@ -129,9 +114,7 @@ class GnomeSession : public ::testing::Test {
         },
         3))
         << rig->panel();
-    // A second announcement would come before the panel leaves.
-    EXPECT_TRUE(eventually([] { return rig->panel() == "none"; }, 5)) << rig->panel();
-    EXPECT_EQ(changeLines(), expected) << log();
+    expectNoSecondAnnouncement(expected);
   }
   static void expectSwitch(int source, const std::string& from, const std::string& to, int output) {
     const int expected = changeLines() + 1;
@@ -147,17 +130,13 @@ class GnomeSession : public ::testing::Test {
   static void setHangulInitialMode(const std::string& mode) {
     rig->inSession("gsettings set org.freedesktop.ibus.engine.hangul initial-input-mode " + mode);
   }
-
-  static inline std::unique_ptr<WaylandRig> rig;
-  static inline std::string whyNot;
 };
 
 // Started while the shell names its second source, the program starts with
 // that name: the first change it announces is the switch back that each
 // test's set-up makes, from that name.
 TEST_F(GnomeSession, TheProgramStartsWithTheShellsSourceAndAnnouncesNoSwitchForIt) {
-  EXPECT_NE(log().find("Vellicor 앱 시작. 현재: " + kKorean + "\n"), std::string::npos) << log();
-  EXPECT_EQ(firstChangeIn(log()), kKorean + " → " + kEnglish) << log();
+  expectStartedOnSecondLayout(kKorean, kEnglish);
 }
 
 // XWayland's pointer is not where the user is while a Wayland window is under

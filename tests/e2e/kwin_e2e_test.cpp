@@ -14,7 +14,7 @@
 #include <string>
 
 #include "running_program.h"
-#include "wayland_rig.h"
+#include "wayland_suite.h"
 
 namespace vellicor::e2e {
 namespace {
@@ -24,18 +24,13 @@ namespace {
 constexpr int kXWindowX = 200, kXWindowY = 200;
 constexpr int kWaylandWindowX = 1500, kWaylandWindowY = 200;
 
-class KdeSession : public ::testing::Test {
+class KdeSession : public WaylandSuite {
  protected:
   static void SetUpTestSuite() {
-    rig = std::make_unique<WaylandRig>("kde");
-    if (!rig->start(whyNot)) {
-      rig.reset();
+    startSession("kde", [] {});
+    if (!rig) {
       return;
     }
-    // The user switched before the program started: KWin's layout is not
-    // XWayland's first group.
-    rig->verb({"switch", "1"});
-    rig->launchProgram();
     rig->openTestWindows();
     // Both windows are up once KWin finds them.
     eventually(
@@ -47,21 +42,9 @@ class KdeSession : public ::testing::Test {
         },
         15);
   }
-  static void TearDownTestSuite() { rig.reset(); }
 
-  void SetUp() override {
-    if (!rig) {
-      GTEST_SKIP() << "no KWin session here: " << whyNot;
-    }
-    ASSERT_NE(log().find("Vellicor 앱 시작"), std::string::npos) << log();
-    ASSERT_NE(log().find("followed through Plasma's layout service"), std::string::npos) << log();
-    // Each test starts on the first layout, no panel showing.
-    rig->verb({"switch", "0"});
-    ASSERT_TRUE(eventually([] { return rig->panel() == "none"; }, 5)) << rig->panel();
-  }
+  void SetUp() override { startTest("Plasma's layout service"); }
 
-  static std::string log() { return rig ? rig->programLog() : std::string(); }
-  static int changeLines() { return changeLinesIn(log()); }
   // A click in the middle of a window the tests placed, as a user gives it the
   // focus; the pointer stays there.
   static bool clickXWindow() {
@@ -94,21 +77,15 @@ class KdeSession : public ::testing::Test {
         3))
         << rig->panel() << "\n"
         << rig->output({"query"});
-    // A second announcement would come before the panel leaves.
-    EXPECT_TRUE(eventually([] { return rig->panel() == "none"; }, 5)) << rig->panel();
-    EXPECT_EQ(changeLines(), expected) << log();
+    expectNoSecondAnnouncement(expected);
   }
-
-  static inline std::unique_ptr<WaylandRig> rig;
-  static inline std::string whyNot;
 };
 
 // Started while KWin names its second layout, the program starts with that
 // name: the first change it announces is the switch back that each test's
 // set-up makes, from that name.
 TEST_F(KdeSession, TheProgramStartsWithKWinsLayoutAndAnnouncesNoSwitchForIt) {
-  EXPECT_NE(log().find("Vellicor 앱 시작. 현재: " + kKorean + "\n"), std::string::npos) << log();
-  EXPECT_EQ(firstChangeIn(log()), kKorean + " → " + kEnglish) << log();
+  expectStartedOnSecondLayout(kKorean, kEnglish);
 }
 
 TEST_F(KdeSession, ASwitchUnderWaylandFocusIsAnnouncedOnceOnTheOutputInUse) {

@@ -9,23 +9,18 @@
 #include <string>
 
 #include "running_program.h"
-#include "wayland_rig.h"
+#include "wayland_suite.h"
 
 namespace vellicor::e2e {
 namespace {
 
-class SwaySession : public ::testing::Test {
+class SwaySession : public WaylandSuite {
  protected:
   static void SetUpTestSuite() {
-    rig = std::make_unique<WaylandRig>("sway");
-    if (!rig->start(whyNot)) {
-      rig.reset();
+    startSession("sway", [] {});
+    if (!rig) {
       return;
     }
-    // The user switched before the program started: sway's layout is not
-    // XWayland's first group.
-    rig->verb({"switch", "1"});
-    rig->launchProgram();
     rig->openTestWindows();
     // Both windows are up once sway can focus them.
     eventually(
@@ -34,22 +29,9 @@ class SwaySession : public ::testing::Test {
         },
         15);
   }
-  static void TearDownTestSuite() { rig.reset(); }
 
-  void SetUp() override {
-    if (!rig) {
-      GTEST_SKIP() << "no sway session here: " << whyNot;
-    }
-    ASSERT_NE(log().find("Vellicor 앱 시작"), std::string::npos) << log();
-    ASSERT_NE(log().find("followed through sway's IPC"), std::string::npos) << log();
-    // Each test starts on the first layout, no panel showing.
-    rig->verb({"switch", "0"});
-    ASSERT_TRUE(eventually([] { return rig->panel() == "none"; }, 5)) << rig->panel();
-    before = changeLines();
-  }
+  void SetUp() override { startTest("sway's IPC"); }
 
-  static std::string log() { return rig ? rig->programLog() : std::string(); }
-  static int changeLines() { return changeLinesIn(log()); }
   // A switch gives exactly one more change line, to `to`, and the panel on `output`.
   void expectSwitch(int layout, const std::string& from, const std::string& to, int output) {
     const int expected = changeLines() + 1;
@@ -60,22 +42,15 @@ class SwaySession : public ::testing::Test {
         [&] { return rig->panel().find("output " + std::to_string(output)) != std::string::npos; },
         3))
         << rig->panel();
-    // A second announcement would come before the panel leaves.
-    EXPECT_TRUE(eventually([] { return rig->panel() == "none"; }, 5)) << rig->panel();
-    EXPECT_EQ(changeLines(), expected) << log();
+    expectNoSecondAnnouncement(expected);
   }
-
-  static inline std::unique_ptr<WaylandRig> rig;
-  static inline std::string whyNot;
-  int before = 0;
 };
 
 // Started while sway names its second layout, the program starts with that
 // name: the first change it announces is the switch back that each test's
 // set-up makes, from that name.
 TEST_F(SwaySession, TheProgramStartsWithSwaysLayoutAndAnnouncesNoSwitchForIt) {
-  EXPECT_NE(log().find("Vellicor 앱 시작. 현재: " + kKorean + "\n"), std::string::npos) << log();
-  EXPECT_EQ(firstChangeIn(log()), kKorean + " → " + kEnglish) << log();
+  expectStartedOnSecondLayout(kKorean, kEnglish);
 }
 
 TEST_F(SwaySession, ASwitchUnderWaylandFocusIsAnnouncedOnceOnTheFocusedOutput) {

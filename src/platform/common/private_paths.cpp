@@ -11,7 +11,7 @@ bool isPrivateDirectory(const std::string& dir) {
          (st.st_mode & 077) == 0;
 }
 
-std::string whyNotPrivateSocket(const std::string& path) {
+std::string whyNotUsersSocket(const std::string& path) {
   struct stat st {};
   if (lstat(path.c_str(), &st) != 0) {
     return "it is not there";
@@ -21,6 +21,13 @@ std::string whyNotPrivateSocket(const std::string& path) {
   }
   if (st.st_uid != getuid()) {
     return "it belongs to user " + std::to_string(st.st_uid);
+  }
+  return {};
+}
+
+std::string whyNotPrivateSocket(const std::string& path) {
+  if (std::string why = whyNotUsersSocket(path); !why.empty()) {
+    return why;
   }
   const auto slash = path.rfind('/');
   const std::string folder = slash == 0 ? "/" : path.substr(0, slash);

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 
 #include "platform/clock.h"
@@ -68,20 +69,13 @@ QtDesktop::Prepared QtDesktop::prepareQt(const std::string& display) {
 QtDesktop::QtDesktop(const Prepared& prepared)
     : sessionBus(prepared.bus, [this](const std::string& line) { note(line); }),
       clock_(std::make_unique<SystemClock>()),
+      selection_(kRestartGraceMs, kBetweenStepsMs),
       startupId_(prepared.startupId) {
-  grace_.setSingleShot(true);
-  grace_.setInterval(kRestartGraceMs);
-  QObject::connect(&grace_, &QTimer::timeout, [this] {
-    holding_ = false;
-    selectedBy_ = trackers_.size();
-    sourceChanged();
-  });
-  betweenSteps_.setSingleShot(true);
-  betweenSteps_.setInterval(kBetweenStepsMs);
-  QObject::connect(&betweenSteps_, &QTimer::timeout, [this] {
-    waitedForSteps_ = true;
-    sourceChanged();
-  });
+  // The end of a grace, or of a wait between steps, is a change of its own.
+  deadline_.setSingleShot(true);
+  deadline_.setTimerType(Qt::PreciseTimer);
+  QObject::connect(&deadline_, &QTimer::timeout, [this] { sourceChanged(); });
+  uptime_.start();
 }
 
 QtDesktop::~QtDesktop() = default;
@@ -116,7 +110,6 @@ std::unique_ptr<QtDesktop> QtDesktop::open(const Prepared& prepared, std::string
     d->screens.followOutput([d] { return d->session_->activeOutput(); });
   }
   d->trackers_.push_back(d->keyboard_.get());
-  d->selectedBy_ = d->trackers_.size();
   d->inputSources.setCurrent(d->selected());
   d->launchWhenSettled();
   // Neither is needed before the status item is up: activations count only
@@ -187,47 +180,21 @@ bool QtDesktop::betweenSteps() const {
 }
 
 NamedSource QtDesktop::selected() {
-  // Half a switch names what is neither the old source nor the new one: the
-  // source stays until both steps are done, or a while has passed.
-  if (!betweenSteps()) {
-    betweenSteps_.stop();
-    waitedForSteps_ = false;
-  } else if (!waitedForSteps_ && selectedBy_ < trackers_.size()) {
-    if (!betweenSteps_.isActive()) {
-      betweenSteps_.start();
-    }
-    return selectedSource_;
+  SelectionInput input;
+  for (const SourceTracker* tracker : trackers_) {
+    input.trackers.push_back({tracker->current(), tracker->yieldsToSession()});
   }
   // IBus's keyboard-layout engines yield while the session's tracker names one.
-  const bool sessionSpeaks = session_ && session_->current().has_value();
-  std::size_t by = 0;
-  std::optional<NamedSource> source;
-  for (; by < trackers_.size(); ++by) {
-    if (sessionSpeaks && trackers_[by]->yieldsToSession()) {
-      continue;
-    }
-    if ((source = trackers_[by]->current())) {
-      break;
-    }
+  input.sessionSpeaks = session_ && session_->current().has_value();
+  input.betweenSteps = betweenSteps();
+  const SourceSelection::Millis now = uptime_.elapsed();
+  const NamedSource source = selection_.select(input, now);
+  if (const auto deadline = selection_.deadline()) {
+    deadline_.start(static_cast<int>(std::max<SourceSelection::Millis>(0, *deadline - now)));
+  } else {
+    deadline_.stop();
   }
-  // The framework that named the source lets go, and one further down the
-  // order would take over: it is held for a while instead. One that switched
-  // to a plain layout, which it leaves to the session, let go of nothing.
-  const bool yielded =
-      selectedBy_ < trackers_.size() && sessionSpeaks && trackers_[selectedBy_]->yieldsToSession();
-  if (!holding_ && !yielded && selectedBy_ < by && selectedBy_ + 1 < trackers_.size()) {
-    holding_ = true;
-    grace_.start();
-  }
-  if (holding_ && by <= selectedBy_) {
-    holding_ = false;
-    grace_.stop();
-  }
-  if (!holding_) {
-    selectedBy_ = by;
-    selectedSource_ = source.value_or(NamedSource{});
-  }
-  return selectedSource_;
+  return source;
 }
 
 void QtDesktop::sourceChanged() {

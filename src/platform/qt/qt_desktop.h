@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QTimer>
 #include <memory>
 #include <optional>
@@ -19,6 +20,7 @@
 #include "platform/qt/qt_windows.h"
 #include "platform/qt/sources/gio_library.h"
 #include "platform/qt/sources/session_bus.h"
+#include "platform/qt/sources/source_selection.h"
 #include "platform/qt/sources/source_tracker.h"
 
 namespace vellicor::qt {
@@ -103,14 +105,9 @@ class QtDesktop {
   std::unique_ptr<Fcitx5Tracker> fcitx5_;
   std::unique_ptr<SessionTracker> session_;
   std::vector<SourceTracker*> trackers_;  // by precedence
-  // The tracker that named the source last, by its place in `trackers_`, and
-  // what it named; while `holding_`, that is still the source.
-  std::size_t selectedBy_ = 0;
-  NamedSource selectedSource_;
-  bool holding_ = false;
-  QTimer grace_;
-  QTimer betweenSteps_;
-  bool waitedForSteps_ = false;
+  SourceSelection selection_;
+  QElapsedTimer uptime_;  // the selection's clock
+  QTimer deadline_;
   std::unique_ptr<ActiveWindowWatch> activation_;
   std::unique_ptr<TrayPresence> trayPresence_;
   bool trayKnown_ = false;

@@ -1,13 +1,14 @@
 #include "platform/qt/sources/sway_socket.h"
 
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <optional>
+
+#include "platform/common/private_paths.h"
 
 namespace vellicor::qt {
 namespace {
@@ -50,15 +51,8 @@ std::string whyNotSwaySocket(const std::string& path, const std::string& composi
   if (path.empty() || path.front() != '/') {
     return "it is not a path";
   }
-  struct stat st {};
-  if (lstat(path.c_str(), &st) != 0) {
-    return "it is not there";
-  }
-  if (!S_ISSOCK(st.st_mode)) {
-    return "it is not a socket";
-  }
-  if (st.st_uid != getuid()) {
-    return "it belongs to user " + std::to_string(st.st_uid);
+  if (std::string why = whyNotUsersSocket(path); !why.empty()) {
+    return why;
   }
   bool refused = false;
   const auto sway = listener(path, refused);
