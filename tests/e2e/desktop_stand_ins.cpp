@@ -8,7 +8,9 @@
 //                                    the next one mends it. Broken, it answers
 //                                    every call with an error whose message
 //                                    holds a line break, a forged log line and
-//                                    a terminal escape sequence;
+//                                    a terminal escape sequence; at /StandIn
+//                                    it switches to an input method named at
+//                                    any length;
 //   vellicor_test_stand_in plasma    Plasma's layout service (org.kde.keyboard)
 //                                    with the layouts us and kr(kr104), switched
 //                                    with setLayout, and a KWin that never
@@ -186,7 +188,7 @@ class Controller final : public QObject, protected QDBusContext {
 
  public slots:
   int State() { return fails() ? 0 : 2; }
-  QString CurrentInputMethod() { return fails() ? QString() : QStringLiteral("hangul"); }
+  QString CurrentInputMethod() { return fails() ? QString() : current; }
   QString CurrentInputMethodGroup() { return fails() ? QString() : QStringLiteral("Default"); }
   QString InputMethodGroupInfo(const QString&, QList<GroupItem>& items) {
     if (fails()) {
@@ -199,9 +201,19 @@ class Controller final : public QObject, protected QDBusContext {
     if (fails()) {
       return {};
     }
-    return {{QStringLiteral("hangul"), QStringLiteral("Hangul"), QStringLiteral("한글"),
-             QStringLiteral("fcitx-hangul"), QStringLiteral("한"), QStringLiteral("ko"), true}};
+    QList<InputMethodEntry> methods = {{QStringLiteral("hangul"), QStringLiteral("Hangul"),
+                                        QStringLiteral("한글"), QStringLiteral("fcitx-hangul"),
+                                        QStringLiteral("한"), QStringLiteral("ko"), true}};
+    if (!longName.isEmpty()) {
+      methods.push_back({QStringLiteral("long"), QStringLiteral("Long"), longName, QString(),
+                         QString(), QStringLiteral("ko"), false});
+    }
+    return methods;
   }
+
+ public:
+  QString current = QStringLiteral("hangul");
+  QString longName;
 
  private:
   bool fails() {
@@ -214,12 +226,32 @@ class Controller final : public QObject, protected QDBusContext {
   }
 };
 
+// What the tests ask of the Fcitx5 stand-in: a switch to an input method
+// whose native name has the length asked for.
+class Fcitx5Control final : public QObject {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "org.vellicor.StandIn")
+
+ public:
+  explicit Fcitx5Control(Controller& controller) : controller_(controller) {}
+
+ public slots:
+  void SwitchToLongNamed(uint characters) {
+    controller_.longName = QString(characters, QChar(0xAE34));  // 긴
+    controller_.current = QStringLiteral("long");
+  }
+
+ private:
+  Controller& controller_;
+};
+
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   const QString role = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
   QDBusConnection bus = QDBusConnection::sessionBus();
   Watcher watcher;
   Controller controller;
+  Fcitx5Control fcitx5Control(controller);
   KeyboardLayouts layouts;
   PlasmaControl control(layouts);
   KWin kwin;
@@ -237,6 +269,8 @@ int main(int argc, char** argv) {
     action.sa_handler = [](int) { broken = 1 - broken; };
     sigaction(SIGUSR1, &action, nullptr);
     ok = bus.registerObject(QStringLiteral("/controller"), &controller,
+                            QDBusConnection::ExportAllSlots) &&
+         bus.registerObject(QStringLiteral("/StandIn"), &fcitx5Control,
                             QDBusConnection::ExportAllSlots) &&
          bus.registerService(QStringLiteral("org.fcitx.Fcitx5"));
   } else if (role == QStringLiteral("plasma")) {

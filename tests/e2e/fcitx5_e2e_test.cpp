@@ -268,5 +268,31 @@ TEST_F(Fcitx5Session, ErrorsAndAVanishingFcitx5LeaveTheLastGoodSource) {
   EXPECT_TRUE(nameIs(kEnglish, 10.0)) << program->currentName();
 }
 
+// An input method whose native name is a million characters long: shown,
+// logged and put in the menu as its first 255 and an ellipsis.
+TEST_F(Fcitx5Session, AGiantInputMethodNameIsBoundedWhereverItIsShown) {
+  fcitx5->signal(SIGTERM);
+  fcitx5->wait(5);
+  Child standInFcitx5({standIn(), "fcitx5"});
+  ASSERT_TRUE(nameIs(kHangul, 10.0)) << program->currentName();
+  ASSERT_TRUE(run({"gdbus", "call", "--session", "-d", "org.fcitx.Fcitx5", "-o", "/StandIn", "-m",
+                   "org.vellicor.StandIn.SwitchToLongNamed", "1000000"}));
+  std::string shown;
+  for (int i = 0; i < 255; ++i) {
+    shown += "긴";
+  }
+  shown += "\u2026";
+  x->lockGroup(1);  // a keymap change, after which Fcitx5 is asked again
+  ASSERT_TRUE(nameIs(shown, 10.0)) << program->currentName().size() << " bytes";
+  EXPECT_TRUE(logHas("입력 언어 변경: " + kHangul + " → " + shown + "\n"));
+  EXPECT_EQ(program->menuTitles().at(0), "현재 언어: " + shown);
+  ASSERT_TRUE(pumpUntil([] { return program->hudViewable(*x); }));
+  EXPECT_EQ(program->hud()->labelText(), shown);
+  EXPECT_LT(program->log().size() - logMark, 2048u);
+  x->lockGroup(0);
+  standInFcitx5.signal(SIGTERM);
+  standInFcitx5.wait(5);
+}
+
 }  // namespace
 }  // namespace vellicor::e2e

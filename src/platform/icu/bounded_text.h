@@ -11,7 +11,7 @@ namespace vellicor {
 // shows and logs of one is bounded: at most this many extended grapheme
 // clusters, and this many bytes, however long each cluster is.
 inline constexpr std::size_t kMostNameClusters = 256;
-inline constexpr std::size_t kMostNameBytes = 4096;
+inline constexpr std::size_t kMostNameBytes = 1024;
 
 // `text` itself when it keeps within `mostClusters` clusters and `mostBytes`
 // bytes. Otherwise as many of its first whole clusters as keep within both,
