@@ -5,18 +5,16 @@
 // environment of a Plasma session.
 
 #include <gtest/gtest.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <csignal>
-#include <cstring>
 #include <filesystem>
 #include <string>
 
 #include "fake_sway.h"
 #include "running_program.h"
 #include "scratch.h"
+#include "support/local_listener.h"
 
 namespace vellicor::e2e {
 namespace {
@@ -106,14 +104,7 @@ TEST_F(StandInSessions, AGiantLayoutNameIsBoundedWhereverItIsShown) {
 // is passed over and said once; the keyboard's own group speaks.
 TEST_F(StandInSessions, AStaleOrForeignSwaySocketIsPassedOverAndSaidOnce) {
   const std::string stale = scratchPath("stale.sock");
-  {
-    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, stale.data(), stale.size());
-    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    close(fd);
-  }
+  ASSERT_TRUE(qt::makeStaleSocket(stale));
   {
     RunningProgram program("sway-stale", {"SWAYSOCK=" + stale, "-XDG_CURRENT_DESKTOP"});
     ASSERT_TRUE(program.started()) << program.log();

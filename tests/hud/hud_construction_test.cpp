@@ -12,53 +12,33 @@ const sim::SimVisualEffectView* findBackground(const sim::SimWindow& window) {
              : dynamic_cast<const sim::SimVisualEffectView*>(content->subviews.front().get());
 }
 
+// What the panel must be, whatever the rest of its settings: hidden until
+// shown, above ordinary windows on every space, taking no clicks, arming no
+// timer, with a translucent rounded background under a centred white label.
 TEST(HUDConstruction, BuildsAHiddenClickThroughPanelOnEverySpace) {
   AppWorld w;
   w.hud();
   ASSERT_EQ(w.desktop.windows.windows().size(), 1u);
   const sim::SimWindow& window = *w.hudWindow();
-  EXPECT_EQ(window.frame, (Rect{{0, 0}, {160, 90}}));
-  EXPECT_EQ(window.styleMask, 0u);
-  EXPECT_EQ(window.backing, 2);
-  EXPECT_FALSE(window.defer);
+  EXPECT_FALSE(window.visible);
   EXPECT_EQ(window.level, 25);
+  EXPECT_EQ(window.collectionBehavior, 17u);
+  EXPECT_EQ(window.ignoresMouseEvents, true);
   EXPECT_EQ(window.opaque, false);
   EXPECT_EQ(window.backgroundColor, Color::Clear);
-  EXPECT_EQ(window.ignoresMouseEvents, true);
-  EXPECT_EQ(window.collectionBehavior, 17u);
-  EXPECT_EQ(window.acceptsMouseMovedEvents, false);
-  EXPECT_EQ(window.releasedWhenClosed, false);
-  EXPECT_FALSE(window.visible);
-  EXPECT_EQ(window.orderOuts, 1u);
   EXPECT_EQ(w.desktop.threads.armedTimerCount(), 0u);
-
-  const auto* content = dynamic_cast<const sim::SimViewNode*>(window.contentView.get());
-  ASSERT_NE(content, nullptr);
-  EXPECT_FALSE(content->translatesAutoresizingMask);
-  ASSERT_EQ(content->subviews.size(), 2u);
 
   const auto* bg = findBackground(window);
   ASSERT_NE(bg, nullptr);
-  EXPECT_EQ(bg->frame, (Rect{{0, 0}, {160, 90}}));
-  EXPECT_EQ(bg->material, 13);
-  EXPECT_EQ(bg->state, 1);
-  EXPECT_TRUE(bg->wantsLayer);
   ASSERT_NE(bg->simLayer, nullptr);
   EXPECT_EQ(bg->simLayer->cornerRadius, 14.0);
-  EXPECT_FALSE(bg->translatesAutoresizingMask);
-
   // The label lies above the background.
   const auto* label = sim::findLabel(window);
+  const auto* content = dynamic_cast<const sim::SimViewNode*>(window.contentView.get());
   ASSERT_EQ(content->subviews.back().get(), static_cast<const View*>(label));
-  EXPECT_EQ(label->identifier, "HUDLabel");
   EXPECT_EQ(label->stringValue, "");
   EXPECT_EQ(label->currentFont->pointSize(), 30.0);
-  EXPECT_EQ(dynamic_cast<const sim::SimFont&>(*label->currentFont).weight, FontWeight::Semibold);
   EXPECT_EQ(label->textColor, Color::White);
-  EXPECT_EQ(label->alignment, 1);
-  EXPECT_EQ(label->lineBreakMode, 2);
-  EXPECT_FALSE(label->translatesAutoresizingMask);
-  EXPECT_EQ(content->constraints.size(), 10u);
   EXPECT_EQ(w.desktop.windows.activations(), 1u);
 }
 

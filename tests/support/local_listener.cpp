@@ -40,4 +40,19 @@ int LocalListener::accept() const {
   return ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
 }
 
+bool makeStaleSocket(const std::string& path) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  if (path.size() >= sizeof address.sun_path) {
+    return false;
+  }
+  std::memcpy(address.sun_path, path.data(), path.size());
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  const bool made = fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+  if (fd >= 0) {
+    close(fd);
+  }
+  return made;
+}
+
 }  // namespace vellicor::qt

@@ -29,4 +29,8 @@ class LocalListener {
   bool listening_ = false;
 };
 
+// Makes a socket file at `path` whose listener has gone, as a server that
+// ended leaves it behind; false when it cannot.
+bool makeStaleSocket(const std::string& path);
+
 }  // namespace vellicor::qt

@@ -3,14 +3,11 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -33,18 +30,6 @@ class SwaySocket : public ::testing::Test {
   void TearDown() override { std::filesystem::remove_all(folder_); }
   std::string path(const std::string& name) const { return folder_ + "/" + name; }
 
-  // A socket file whose listener has gone, as an ended sway leaves it.
-  std::string staleSocket(const std::string& name) const {
-    const std::string file = path(name);
-    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, file.data(), file.size());
-    EXPECT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    close(fd);
-    return file;
-  }
-
   std::string folder_;
 };
 
@@ -61,7 +46,8 @@ TEST_F(SwaySocket, ALiveSocketOfTheUsersOwnIsTaken) {
 }
 
 TEST_F(SwaySocket, AStaleSocketOrWhatIsNoSocketIsPassedOver) {
-  EXPECT_EQ(whyNotSwaySocket(staleSocket("stale.sock"), ""),
+  ASSERT_TRUE(makeStaleSocket(path("stale.sock")));
+  EXPECT_EQ(whyNotSwaySocket(path("stale.sock"), ""),
             "nothing listens there: the sway that made it has ended");
   std::ofstream(path("file")) << "not a socket";
   EXPECT_EQ(whyNotSwaySocket(path("file"), ""), "it is not a socket");
