@@ -1,5 +1,7 @@
 #include "platform/qt/sources/session_bus.h"
 
+#include <sys/stat.h>
+
 #include <QByteArray>
 #include <QDBusConnection>
 #include <optional>
@@ -32,10 +34,11 @@ std::optional<UnixSocketAddress> runtimeBus(std::string& passedOver) {
     return std::nullopt;
   }
   const std::string path = dir.toStdString() + "/bus";
-  const std::string why = whyNotPrivateSocket(path);
-  if (why == "it is not there") {
-    return std::nullopt;
+  struct stat st {};
+  if (lstat(path.c_str(), &st) != 0) {
+    return std::nullopt;  // nothing there: no bus to pass over
   }
+  const std::string why = whyNotPrivateSocket(path);
   if (!why.empty()) {
     passedOver = path + ": " + why;
     return std::nullopt;

@@ -117,7 +117,10 @@ std::optional<NamedSource> SwayTracker::keyboardEvent(const QByteArray& payload)
   if (!(switched || event->change == "xkb_keymap") || !event->keyboard.layout) {
     return std::nullopt;
   }
-  if (!followed && !(switched && !event->keyboard.isVirtual)) {
+  // With no keyboard followed yet (none named a layout when sway was asked),
+  // the first real one that does is.
+  const bool real = !event->keyboard.isVirtual;
+  if (!followed && !(real && (switched || keyboard_.empty()))) {
     return std::nullopt;
   }
   keyboard_ = event->keyboard.identifier;
