@@ -45,7 +45,8 @@ std::shared_ptr<HUDManager> hud() {
                                            desktop.threads,
                                            desktop.clock,
                                            desktop.log,
-                                           desktop.text};
+                                           desktop.text,
+                                           desktop.accessibility};
   return HUDManager::shared(platform);
 }
 

@@ -14,7 +14,10 @@
 namespace vellicor {
 
 AppDelegate::AppDelegate(const Platform& platform, HUDAccess hud)
-    : platform(platform), hud(std::move(hud)), currentInputSource(kUnknownSourceName) {}
+    : platform(platform),
+      hud(std::move(hud)),
+      currentInputSource(kUnknownSourceName),
+      announcer(platform) {}
 
 AppDelegate::~AppDelegate() {
   cleanup();
@@ -24,6 +27,7 @@ void AppDelegate::applicationDidFinishLaunching() {
   setupStatusItem();
   currentInputSource = getCurrentInputSource();
   updateStatusMenu();
+  announcer.started(currentInputSource);
 
   const std::weak_ptr<AppDelegate> weak = weak_from_this();
   appObserver = platform.workspaceCenter.addObserver(
@@ -70,6 +74,7 @@ void AppDelegate::cleanup() {
     distToken.reset();
   }
   hud()->invalidate();
+  announcer.cancel();
   if (statusItem) {
     platform.statusBar.removeStatusItem(statusItem);
     statusItem.reset();

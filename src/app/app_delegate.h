@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "input/change_announcer.h"
 #include "platform/application.h"
 #include "platform/clock.h"
 #include "platform/input_sources.h"
@@ -68,6 +69,8 @@ class AppDelegate final : public ApplicationDelegate,
   std::shared_ptr<ObserverToken> appObserver;
   std::shared_ptr<ObserverToken> distToken;
   [[maybe_unused]] const bool notifyAlways = true;
+  // Each change, spoken to a screen reader once the changes settle.
+  ChangeAnnouncer announcer;
 };
 
 }  // namespace vellicor

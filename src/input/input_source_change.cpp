@@ -17,6 +17,7 @@ void AppDelegate::handleInputSourceChange() {
   currentInputSource = newName;
   updateStatusMenu();
   hud()->show(newName, kChangeHUDDuration);
+  announcer.changed(newName);
 }
 
 }  // namespace vellicor

@@ -2,6 +2,7 @@
 
 namespace vellicor {
 
+class Accessibility;
 class Application;
 class NotificationCenter;
 class InputSources;
@@ -29,6 +30,7 @@ struct Platform {
   WallClock& clock;
   Log& log;
   TextServices& text;
+  Accessibility& accessibility;
 };
 
 }  // namespace vellicor

@@ -88,7 +88,7 @@ TEST_F(SwaySession, TheBadgeIsShownInTheBarsTray) {
   EXPECT_EQ(log().find("no system tray"), std::string::npos) << log();
   ASSERT_TRUE(rig->verb({"focus", "waylandwin"}));
   expectSwitch(1, kEnglish, kKorean, 2);
-  // The item's tooltip is the badge.
+  // The item's tool tip names the source, as the menu's first line does.
   const std::string items = rig->inSession(
       "gdbus call --session -d org.kde.StatusNotifierWatcher -o /StatusNotifierWatcher -m "
       "org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher "
@@ -103,7 +103,7 @@ TEST_F(SwaySession, TheBadgeIsShownInTheBarsTray) {
         return rig->inSession("gdbus call --session -d " + service + " -o " + path +
                               " -m org.freedesktop.DBus.Properties.Get "
                               "org.kde.StatusNotifierItem ToolTip")
-                   .find("'한'") != std::string::npos;
+                   .find("'현재 언어: " + kKorean + "'") != std::string::npos;
       },
       3))
       << item;

@@ -7,7 +7,8 @@
 // times and checks after each switch: one new change line in the log; a window
 // of the app at the status-window level, 90 points high, centred on the screen
 // under the pointer, gone again about 1.2 s later; and the status item's title
-// (read through Accessibility, when this process may). A screenshot of each
+// and its accessibility label, which names the new source (both read through
+// Accessibility, when this process may). A screenshot of each
 // step goes to OUT_DIR. Prints one line per check and "N passed, N failed";
 // exits 0 when none failed.
 
@@ -111,23 +112,25 @@ CGRect displayUnderPointer() {
   return CGDisplayBounds(display);
 }
 
-// The status item's title, read through Accessibility, or none without leave.
-std::optional<std::string> statusItemTitle(pid_t pid) {
+// An attribute of the status item (its title, its description: the
+// accessibility label VoiceOver reads), read through Accessibility, or none
+// without leave.
+std::optional<std::string> statusItemAttribute(pid_t pid, CFStringRef attribute) {
   if (!AXIsProcessTrusted()) {
     return std::nullopt;
   }
   AXUIElementRef app = AXUIElementCreateApplication(pid);
   CFTypeRef bar = nullptr;
-  std::optional<std::string> title;
+  std::optional<std::string> found;
   if (AXUIElementCopyAttributeValue(app, kAXExtrasMenuBarAttribute, &bar) == kAXErrorSuccess) {
     CFTypeRef children = nullptr;
     if (AXUIElementCopyAttributeValue((AXUIElementRef)bar, kAXChildrenAttribute, &children) ==
         kAXErrorSuccess) {
       for (id item in (__bridge NSArray*)children) {
         CFTypeRef value = nullptr;
-        if (AXUIElementCopyAttributeValue((__bridge AXUIElementRef)item, kAXTitleAttribute,
-                                          &value) == kAXErrorSuccess) {
-          title = utf8((__bridge NSString*)value);
+        if (AXUIElementCopyAttributeValue((__bridge AXUIElementRef)item, attribute, &value) ==
+            kAXErrorSuccess) {
+          found = utf8((__bridge NSString*)value);
           CFRelease(value);
           break;
         }
@@ -137,7 +140,21 @@ std::optional<std::string> statusItemTitle(pid_t pid) {
     CFRelease(bar);
   }
   CFRelease(app);
-  return title.has_value() ? title : std::optional<std::string>("");
+  return found.has_value() ? found : std::optional<std::string>("");
+}
+
+// The name the last change line of the log switched to.
+std::string lastNewName(NSString* logPath) {
+  NSString* log = [NSString stringWithContentsOfFile:logPath
+                                            encoding:NSUTF8StringEncoding
+                                               error:nil];
+  NSRange arrow = [log rangeOfString:@" → " options:NSBackwardsSearch];
+  if (log == nil || arrow.location == NSNotFound) {
+    return {};
+  }
+  NSString* rest = [log substringFromIndex:NSMaxRange(arrow)];
+  NSRange end = [rest rangeOfString:@"\n"];
+  return utf8(end.location == NSNotFound ? rest : [rest substringToIndex:end.location]);
 }
 
 void screenshot(NSString* outDir, NSString* name) {
@@ -238,12 +255,18 @@ int main(int argc, const char* argv[]) {
             name + ": a 90 pt panel at the status-window level, centred on the screen under "
                    "the pointer",
             panel ? "it is elsewhere" : "no such window");
-      const auto title = statusItemTitle(pid);
-      if (title.has_value()) {
+      const auto title = statusItemAttribute(pid, kAXTitleAttribute);
+      const auto label = statusItemAttribute(pid, kAXDescriptionAttribute);
+      if (title.has_value() && label.has_value()) {
         check(*title == s.badge, name + ": the status item reads " + s.badge,
               "it reads '" + *title + "'");
+        // VoiceOver reads the button by its label, which names the source.
+        const std::string expected = "현재 언어: " + lastNewName(logPath);
+        check(*label == expected, name + ": the status item is labelled '" + expected + "'",
+              "it is labelled '" + *label + "'");
       } else {
-        std::printf("note  %s: the status item's title needs Accessibility permission, not read\n",
+        std::printf("note  %s: the status item's title and label need Accessibility permission, "
+                    "not read\n",
                     name.c_str());
       }
       const bool gone = waitFor(3, [&] { return !panelOf(pid).has_value(); });

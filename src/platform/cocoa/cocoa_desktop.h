@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/clock.h"
+#include "platform/cocoa/cocoa_accessibility.h"
 #include "platform/cocoa/cocoa_application.h"
 #include "platform/cocoa/cocoa_fonts.h"
 #include "platform/cocoa/cocoa_input_sources.h"
@@ -31,6 +32,7 @@ class CocoaDesktop {
   CocoaThreads threads;
   CocoaLog log;
   CocoaTextServices text;
+  CocoaAccessibility accessibility;
 
  private:
   struct SystemClock final : WallClock {

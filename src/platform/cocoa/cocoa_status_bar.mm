@@ -43,12 +43,23 @@ class CocoaMenu final : public Menu {
   NSMenu* menu_;
 };
 
+// The button shows the badge; VoiceOver reads it by the menu's first line,
+// which names the source ("현재 언어: 한국어"), rather than by "A" or "한".
 class CocoaButton final : public StatusBarButton {
  public:
-  explicit CocoaButton(NSStatusBarButton* button) : button_(button) {}
-  void setTitle(const std::string& title) override { [button_ setTitle:toNSString(title)]; }
+  CocoaButton(NSStatusItem* item, NSStatusBarButton* button) : item_(item), button_(button) {}
+  void setTitle(const std::string& title) override {
+    [button_ setTitle:toNSString(title)];
+    NSMenu* menu = [item_ menu];
+    if (menu != nil && [menu numberOfItems] > 0) {
+      NSString* label = [[menu itemAtIndex:0] title];
+      [button_ setAccessibilityLabel:label];
+      NSAccessibilityPostNotification(button_, NSAccessibilityTitleChangedNotification);
+    }
+  }
 
  private:
+  NSStatusItem* item_;
   NSStatusBarButton* button_;
 };
 
@@ -57,7 +68,7 @@ class CocoaStatusItem final : public StatusItem {
   explicit CocoaStatusItem(NSStatusItem* item) : item_(item) {}
   std::shared_ptr<StatusBarButton> button() override {
     NSStatusBarButton* button = [item_ button];
-    return button != nil ? std::make_shared<CocoaButton>(button) : nullptr;
+    return button != nil ? std::make_shared<CocoaButton>(item_, button) : nullptr;
   }
   std::shared_ptr<Menu> menu() override { return [item_ menu] != nil ? menu_ : nullptr; }
   void setMenu(std::shared_ptr<Menu> menu) override {

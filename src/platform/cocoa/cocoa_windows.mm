@@ -245,6 +245,9 @@ std::shared_ptr<VisualEffectView> CocoaWindows::makeVisualEffectView(const Rect&
 
 std::shared_ptr<Label> CocoaWindows::makeLabel(const std::string& text) {
   NSTextField* label = [NSTextField labelWithString:toNSString(text)];
+  // The panel's text is announced once for each change (CocoaAccessibility):
+  // it is no element of its own for VoiceOver to land on and read again.
+  [label setAccessibilityElement:NO];
   // Below the window's wish to keep its size (NSLayoutPriorityWindowSizeStayPut),
   // so a text wider than the frame the panel is given is clipped rather than
   // widening the window past that frame and off its centre.

@@ -10,6 +10,10 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace vellicor::qt {
 
@@ -131,6 +135,27 @@ void QtApplication::terminate() {
   if (auto d = delegate_.lock()) {
     d->applicationWillTerminate();
   }
+  QCoreApplication::exit(0);
+}
+
+void QtApplication::startAgain(const std::vector<std::string>& arguments, const char* mark) {
+  if (terminating_ || arguments.empty()) {
+    return;
+  }
+  terminating_ = true;
+  if (auto d = delegate_.lock()) {
+    d->applicationWillTerminate();
+  }
+  std::vector<char*> argv;
+  for (const std::string& argument : arguments) {
+    argv.push_back(const_cast<char*>(argument.c_str()));
+  }
+  argv.push_back(nullptr);
+  setenv(mark, "1", 1);
+  // The very executable this process runs, whatever its name on PATH now.
+  execv("/proc/self/exe", argv.data());
+  // Not started again: this one ends as a terminated one does.
+  std::fprintf(stderr, "vellicor: could not start again: %s\n", std::strerror(errno));
   QCoreApplication::exit(0);
 }
 

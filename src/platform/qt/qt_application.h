@@ -41,6 +41,12 @@ class QtApplication final : public Application {
   // has launched: the status item is up first.
   void afterLaunch(std::function<void()> work);
 
+  // Starts the program again in this process's place, with `arguments` (the
+  // first the program's name), once the delegate has said goodbye: for what
+  // Qt reads only as it starts. Marks the environment with `mark`, so that
+  // the program started knows why. Goes on as before if it cannot.
+  void startAgain(const std::vector<std::string>& arguments, const char* mark);
+
   // Delivers a menu action to the delegate; false when nobody handles it.
   bool sendAction(std::string_view selector);
   // The loop's exit status: 0 after terminate, non-zero when it ended otherwise.

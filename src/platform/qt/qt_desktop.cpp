@@ -8,6 +8,7 @@
 #include "platform/clock.h"
 #include "platform/common/outside_text.h"
 #include "platform/icu/bounded_text.h"
+#include "platform/qt/screen_reader_watch.h"
 #include "platform/qt/sources/fcitx5_tracker.h"
 #include "platform/qt/sources/ibus_tracker.h"
 #include "platform/qt/sources/session_trackers.h"
@@ -28,6 +29,9 @@ constexpr int kFirstReadingsMs = 500;
 // How long the source stays while the session and IBus are between the steps
 // of one switch: longer than IBus takes to start an engine's process.
 constexpr int kBetweenStepsMs = 1000;
+// Set in the environment of a program started again for a screen reader:
+// once is enough, as Qt's bridge then starts with it.
+constexpr char kStartedForScreenReader[] = "VELLICOR_STARTED_FOR_SCREEN_READER";
 // The longest note: a few lines' worth of what another process said.
 constexpr std::size_t kMostNoteClusters = 1024;
 constexpr std::size_t kMostNoteBytes = 8192;
@@ -70,7 +74,8 @@ QtDesktop::QtDesktop(const Prepared& prepared)
     : sessionBus(prepared.bus, [this](const std::string& line) { note(line); }),
       clock_(std::make_unique<SystemClock>()),
       selection_(kRestartGraceMs, kBetweenStepsMs),
-      startupId_(prepared.startupId) {
+      startupId_(prepared.startupId),
+      arguments_(prepared.arguments) {
   // The end of a grace, or of a wait between steps, is a change of its own.
   deadline_.setSingleShot(true);
   deadline_.setTimerType(Qt::PreciseTimer);
@@ -83,6 +88,7 @@ QtDesktop::~QtDesktop() = default;
 std::unique_ptr<QtDesktop> QtDesktop::open(const Prepared& prepared, std::string& error) {
   std::unique_ptr<QtDesktop> desktop(new QtDesktop(prepared));
   QtDesktop* d = desktop.get();
+  QtAccessibility::install();
   // A keymap change can go with a switch the input-method frameworks do not
   // announce, so they look again then.
   d->keyboard_ = XkbKeyboard::open(
@@ -125,6 +131,14 @@ std::unique_ptr<QtDesktop> QtDesktop::open(const Prepared& prepared, std::string
       d->log.writeLine("no font for Korean text: install fonts-nanum");
     }
   });
+  // A screen reader that starts after the program hears it once the program
+  // has started again, as Qt's bridge to it starts only with the program.
+  if (qEnvironmentVariableIsEmpty(kStartedForScreenReader) && !d->arguments_.empty()) {
+    d->screenReaders_ = std::make_unique<ScreenReaderWatch>(d->sessionBus, [d] {
+      d->log.writeLine("a screen reader started: Vellicor starts again, to be heard by it");
+      d->application.startAgain(d->arguments_, kStartedForScreenReader);
+    });
+  }
   // The status item needs a system tray to be seen: the log says when there is
   // none, and when one arrives.
   d->trayPresence_ = std::make_unique<TrayPresence>(d->sessionBus, [d](bool present) {
@@ -208,8 +222,9 @@ void QtDesktop::sourceChanged() {
 }
 
 Platform QtDesktop::platform() {
-  return Platform{application, distributedCenter, workspaceCenter, inputSources, statusBar, windows,
-                  fonts,       screens,           threads,         *clock_,      log,       text};
+  return Platform{
+      application, distributedCenter, workspaceCenter, inputSources, statusBar, windows,      fonts,
+      screens,     threads,           *clock_,         log,          text,      accessibility};
 }
 
 }  // namespace vellicor::qt

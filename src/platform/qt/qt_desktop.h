@@ -10,6 +10,7 @@
 #include "platform/common/queued_notification_center.h"
 #include "platform/icu/icu_text.h"
 #include "platform/platform.h"
+#include "platform/qt/qt_accessibility.h"
 #include "platform/qt/qt_application.h"
 #include "platform/qt/qt_fonts.h"
 #include "platform/qt/qt_input_sources.h"
@@ -30,6 +31,7 @@ class Fcitx5Tracker;
 class IBusTracker;
 class SessionTracker;
 class ActiveWindowWatch;
+class ScreenReaderWatch;
 class TrayPresence;
 
 // Every platform service on the Linux desktop, over a QApplication that must
@@ -52,7 +54,9 @@ class TrayPresence;
 // so that it starts with what they name without waiting on a framework that
 // does not answer. The panel goes to the output the session's tracker says is
 // in use, where it can tell. Activations of other applications post the
-// workspace notification. The log says which session tracker follows the
+// workspace notification. Screen readers hear of each switch through
+// QtAccessibility; one turned on after the program started makes the program
+// start again, once, since Qt connects to it only as it starts. The log says which session tracker follows the
 // source, when there is no system tray to show the status item, and when one
 // arrives, and when no installed font can show Korean.
 class QtDesktop {
@@ -60,7 +64,8 @@ class QtDesktop {
   // What the program takes from its environment before Qt starts.
   struct Prepared {
     SessionBus::Found bus;
-    std::string startupId;  // DESKTOP_STARTUP_ID, taken out of the environment
+    std::string startupId;               // DESKTOP_STARTUP_ID, taken out of the environment
+    std::vector<std::string> arguments;  // as the program was started, its name first
   };
   // Sets up how Qt reaches `display` (DISPLAY or -display, named to every
   // part of the program as DISPLAY) and the session bus; call before the
@@ -87,6 +92,7 @@ class QtDesktop {
   QtFonts fonts;
   QtScreens screens;
   IcuTextServices text;
+  QtAccessibility accessibility{windows};
 
  private:
   explicit QtDesktop(const Prepared& prepared);
@@ -112,6 +118,8 @@ class QtDesktop {
   std::unique_ptr<TrayPresence> trayPresence_;
   bool trayKnown_ = false;
   std::string startupId_;
+  std::vector<std::string> arguments_;
+  std::unique_ptr<ScreenReaderWatch> screenReaders_;
 };
 
 }  // namespace vellicor::qt

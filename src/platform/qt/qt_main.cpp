@@ -102,7 +102,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "vellicor: %s; only the display is asked whether another instance runs\n",
                  instance.error.c_str());
   }
-  const auto prepared = vellicor::qt::QtDesktop::prepareQt(display);
+  auto prepared = vellicor::qt::QtDesktop::prepareQt(display);
+  prepared.arguments.assign(argv, argv + argc);
   // After the environment's last change: fontconfig and the XML parser it
   // uses read variables as they start, and a variable set meanwhile may move
   // the environment under them.

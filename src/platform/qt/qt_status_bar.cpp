@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QSystemTrayIcon>
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 #include "platform/qt/badge_icon.h"
 #include "platform/qt/qt_application.h"
@@ -86,6 +88,9 @@ std::vector<std::string> QtMenu::titles() const {
 
 class QtStatusItem::Button final : public StatusBarButton {
  public:
+  // `describe` gives the menu's first line, which names the source: the
+  // icon's tool tip, and so its accessible name.
+  explicit Button(std::function<QString()> describe) : describe_(std::move(describe)) {}
   void setTitle(const std::string& title) override {
     title_ = title;
     show();
@@ -104,15 +109,22 @@ class QtStatusItem::Button final : public StatusBarButton {
       return;
     }
     tray_->setIcon(badgeIcon(title_));
-    tray_->setToolTip(fromUtf8(title_));
+    const QString description = describe_();
+    tray_->setToolTip(description.isEmpty() ? fromUtf8(title_) : description);
     tray_->show();
   }
 
+  std::function<QString()> describe_;
   QPointer<QSystemTrayIcon> tray_;  // none before the item is attached, and once removed
   std::string title_;
 };
 
-QtStatusItem::QtStatusItem() : button_(std::make_shared<Button>()) {}
+QtStatusItem::QtStatusItem()
+    : button_(std::make_shared<Button>([this] {
+        const auto* menu = dynamic_cast<const QtMenu*>(menu_.get());
+        const std::vector<std::string> titles = menu ? menu->titles() : std::vector<std::string>();
+        return titles.empty() ? QString() : fromUtf8(titles.front());
+      })) {}
 
 QtStatusItem::~QtStatusItem() = default;
 

@@ -13,6 +13,7 @@
 
 #include "platform/layout/anchor_layout.h"
 #include "platform/qt/panel_placement.h"
+#include "platform/qt/qt_accessibility.h"
 #include "platform/qt/qt_fonts.h"
 #include "platform/qt/qt_screens.h"
 #include "platform/qt/x11/screen_coordinates.h"
@@ -186,10 +187,14 @@ struct QtLabel final : QtViewOf<Label> {
 
 }  // namespace
 
+// A tool tip's window type, the one type whose showing Qt does not tell screen
+// readers of itself: the panel tells them, once for each change
+// (QtAccessibility).
 struct QtWindow::Widget final : QWidget {
   Widget()
-      : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+      : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                              Qt::WindowDoesNotAcceptFocus | Qt::X11BypassWindowManagerHint) {
+    setObjectName(QtAccessibility::panelName());
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_NoSystemBackground);

@@ -8,8 +8,9 @@ SimDesktop::SimDesktop() {
 }
 
 Platform SimDesktop::platform() {
-  return Platform{application, distributedCenter, workspaceCenter, inputSources, statusBar, windows,
-                  fonts,       screens,           threads,         clock,        log,       text};
+  return Platform{
+      application, distributedCenter, workspaceCenter, inputSources, statusBar, windows,      fonts,
+      screens,     threads,           clock,           log,          text,      accessibility};
 }
 
 void SimDesktop::selectSource(const SimSource& source) {

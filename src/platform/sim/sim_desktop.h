@@ -5,6 +5,7 @@
 #include "platform/common/queued_notification_center.h"
 #include "platform/icu/icu_text.h"
 #include "platform/platform.h"
+#include "platform/sim/sim_accessibility.h"
 #include "platform/sim/sim_application.h"
 #include "platform/sim/sim_fonts.h"
 #include "platform/sim/sim_input_sources.h"
@@ -49,6 +50,7 @@ class SimDesktop {
   SimLog log;
   IcuTextServices text;
   SimApplication application{threads};
+  SimAccessibility accessibility{threads};
 };
 
 }  // namespace vellicor::sim
