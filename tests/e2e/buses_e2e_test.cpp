@@ -20,6 +20,7 @@
 
 #include "ibus_client.h"
 #include "process_memory.h"
+#include "program_session.h"
 #include "running_program.h"
 #include "scratch.h"
 #include "support/fake_bus.h"
@@ -80,13 +81,8 @@ QVariant deepValue(int levels) {
   return inner;
 }
 
-class Buses : public ::testing::Test {
+class Buses : public ProgramSession {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(x.connected());
-    resetKeyboard(x);
-    ensureTrayHost(x);
-  }
   void TearDown() override { resetKeyboard(x); }
 
   // A switch of the keyboard's group reaches the log.
@@ -95,12 +91,6 @@ class Buses : public ::testing::Test {
     EXPECT_TRUE(program.waitForLog("입력 언어 변경: " + kEnglish + " → " + kKorean))
         << program.log();
   }
-  static void expectQuitOnTerminate(RunningProgram& program) {
-    program.signal(SIGTERM);
-    EXPECT_EQ(program.wait(5), 0) << "SIGTERM not obeyed";
-  }
-
-  XTestClient x;
 };
 
 // Stopped as a service can be at login: the program starts, follows the

@@ -9,11 +9,11 @@
 #include <gtest/gtest.h>
 
 #include <QtGlobal>
-#include <csignal>
 #include <string>
 #include <vector>
 
 #include "ibus_client.h"
+#include "program_session.h"
 #include "running_program.h"
 #include "screen_reader.h"
 
@@ -22,27 +22,16 @@ namespace {
 
 const std::string kHangul = "Hangul";
 
-class ScreenReaderSession : public ::testing::Test {
+class ScreenReaderSession : public ProgramSession {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(x.connected());
-    resetKeyboard(x);
-    ensureTrayHost(x);
-  }
   void TearDown() override { resetKeyboard(x); }
 
-  static void expectQuitOnTerminate(RunningProgram& program) {
-    program.signal(SIGTERM);
-    EXPECT_EQ(program.wait(5), 0) << "SIGTERM not obeyed";
-  }
   // The desktop turns the screen reader on or off, as its settings do.
   static bool screenReaderEnabled(bool enabled) {
     return run({"gdbus", "call", "--session", "--dest", "org.a11y.Bus", "--object-path",
                 "/org/a11y/bus", "--method", "org.freedesktop.DBus.Properties.Set",
                 "org.a11y.Status", "ScreenReaderEnabled", enabled ? "<true>" : "<false>"});
   }
-
-  XTestClient x;
 };
 
 // Each switch is heard once, with the name it switched to; the name the

@@ -7,11 +7,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <filesystem>
 #include <string>
 
 #include "fake_sway.h"
+#include "program_session.h"
 #include "running_program.h"
 #include "scratch.h"
 #include "support/local_listener.h"
@@ -33,19 +33,7 @@ std::string inputEvent(const std::string& change, const std::string& keyboard,
   return R"({"change": ")" + change + R"(", "input": )" + swayKeyboardJson(keyboard, layout) + "}";
 }
 
-class StandInSessions : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(x.connected());
-    resetKeyboard(x);
-    ensureTrayHost(x);
-  }
-  static void expectQuitOnTerminate(RunningProgram& program) {
-    program.signal(SIGTERM);
-    EXPECT_EQ(program.wait(5), 0) << "SIGTERM not obeyed";
-  }
-  XTestClient x;
-};
+using StandInSessions = ProgramSession;
 
 // The program follows the keyboard the user types on: not the one a client
 // made, nor a keymap given to one just plugged in; a switch made on another
