@@ -95,9 +95,12 @@ TEST_F(ScreenReaderSession, AScreenReaderTurnedOnLaterIsHeardFromTheNextSwitchOn
   if (!orca.start(why)) {
     GTEST_SKIP() << "Orca cannot run here: " << why;
   }
+#if QT_VERSION < QT_VERSION_CHECK(6, 8, 0)
+  // This Qt connects to a screen reader only as it starts: the program starts again.
   ASSERT_TRUE(program.waitForLog("a screen reader started")) << program.log();
   EXPECT_TRUE(eventually([&] { return program.linesWith("Vellicor 앱 시작") == 2; }))
       << program.log();
+#endif
   x.lockGroup(1);
   EXPECT_TRUE(eventually([&] { return orca.utterancesWith(kKorean) == 1; }))
       << testing::PrintToString(orca.spoken()) << program.log();
@@ -106,7 +109,13 @@ TEST_F(ScreenReaderSession, AScreenReaderTurnedOnLaterIsHeardFromTheNextSwitchOn
   ASSERT_TRUE(screenReaderEnabled(false));
   x.lockGroup(0);
   EXPECT_TRUE(program.waitForLog(kKorean + " → " + kEnglish)) << program.log();
+#if QT_VERSION < QT_VERSION_CHECK(6, 8, 0)
   EXPECT_EQ(program.linesWith("a screen reader started"), 1) << program.log();
+#else
+  // This Qt follows the desktop's status itself: the program need not start again.
+  EXPECT_EQ(program.linesWith("a screen reader started"), 0) << program.log();
+#endif
+  EXPECT_EQ(program.log().find("qt.accessibility"), std::string::npos) << program.log();
   expectQuitOnTerminate(program);
 }
 

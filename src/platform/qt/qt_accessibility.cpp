@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QLoggingCategory>
 #include <QWidget>
 #include <QtGlobal>
 
@@ -72,6 +73,9 @@ QString QtAccessibility::panelName() {
 
 void QtAccessibility::install() {
   QAccessible::installFactory(factory);
+  // Qt's bridge warns of each kind of event a screen reader subscribes to
+  // that it does not know, on the program's log.
+  QLoggingCategory::setFilterRules(QStringLiteral("qt.accessibility.atspi.warning=false"));
 }
 
 void QtAccessibility::announce(const std::string& text) {

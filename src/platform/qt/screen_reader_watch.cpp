@@ -5,6 +5,7 @@
 #include <QDBusConnection>
 #include <QDBusMetaType>
 #include <QDBusVariant>
+#include <QTimer>
 #include <QVariantMap>
 #include <utility>
 
@@ -15,6 +16,8 @@ namespace {
 
 const QString kService = QStringLiteral("org.a11y.Bus");
 const QString kPath = QStringLiteral("/org/a11y/bus");
+// How long Qt is given to turn its bridge on by itself.
+constexpr int kQtsOwnMs = 1000;
 
 // Whether a PropertiesChanged of org.a11y.Status turns a screen reader or an
 // assistive technology on; a value of another type than a boolean says nothing.
@@ -56,12 +59,18 @@ ScreenReaderWatch::ScreenReaderWatch(SessionBus& sessionBus, std::function<void(
   });
 }
 
+// Qt may hear the change itself (later Qt releases follow it): it is given a
+// moment to turn its bridge on before the program starts again.
 void ScreenReaderWatch::propertiesChanged(const QDBusMessage& message) {
   if (ran_ || QAccessible::isActive() || !turnsOn(message)) {
     return;
   }
   ran_ = true;
-  turnedOn_();
+  QTimer::singleShot(kQtsOwnMs, this, [this] {
+    if (!QAccessible::isActive()) {
+      turnedOn_();
+    }
+  });
 }
 
 }  // namespace vellicor::qt

@@ -13,7 +13,8 @@ class SessionBus;
 // or other assistive technology is on. So a screen reader started after the
 // program would never hear it. This follows the bus's status
 // (org.a11y.Status, its ScreenReaderEnabled and IsEnabled, as they change)
-// and runs `turnedOn` when one of them turns true while Qt's bridge is off.
+// and runs `turnedOn` when one of them turns true and Qt's bridge is still
+// off a second later (later Qt releases follow the status themselves).
 // Only the owner of org.a11y.Bus is heard. Nothing is asked or sent: while
 // no screen reader starts, it costs nothing.
 class ScreenReaderWatch final : public QObject {
