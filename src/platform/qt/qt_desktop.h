@@ -56,9 +56,10 @@ class TrayPresence;
 // in use, where it can tell. Activations of other applications post the
 // workspace notification. Screen readers hear of each switch through
 // QtAccessibility; one turned on after the program started makes the program
-// start again, once, since Qt connects to it only as it starts. The log says which session tracker follows the
-// source, when there is no system tray to show the status item, and when one
-// arrives, and when no installed font can show Korean.
+// start again, once, since Qt connects to it only as it starts. The log says
+// which session tracker follows the source, when there is no system tray to
+// show the status item, and when one arrives, and when no installed font can
+// show Korean.
 class QtDesktop {
  public:
   // What the program takes from its environment before Qt starts.
