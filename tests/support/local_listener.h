@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/qt/sources/dbus_address.h"
+#include "platform/qt/sources/dbus/dbus_address.h"
 
 namespace vellicor::qt {
 

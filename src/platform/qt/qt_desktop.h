@@ -19,8 +19,8 @@
 #include "platform/qt/qt_status_bar.h"
 #include "platform/qt/qt_threads.h"
 #include "platform/qt/qt_windows.h"
-#include "platform/qt/sources/gio_library.h"
-#include "platform/qt/sources/session_bus.h"
+#include "platform/qt/sources/dbus/session_bus.h"
+#include "platform/qt/sources/gsettings/gio_library.h"
 #include "platform/qt/sources/source_selection.h"
 #include "platform/qt/sources/source_tracker.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "platform/input_sources.h"
-#include "platform/qt/sources/xkb_names.h"
+#include "platform/qt/sources/xkb/xkb_names.h"
 
 namespace vellicor::qt {
 

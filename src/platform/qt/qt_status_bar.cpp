@@ -12,7 +12,7 @@
 
 #include "platform/qt/badge_icon.h"
 #include "platform/qt/qt_application.h"
-#include "platform/qt/sources/session_bus.h"
+#include "platform/qt/sources/dbus/session_bus.h"
 #include "platform/qt/tray_menu.h"
 
 namespace vellicor::qt {

@@ -9,7 +9,7 @@
 #include <QVariantMap>
 #include <utility>
 
-#include "platform/qt/sources/session_bus.h"
+#include "platform/qt/sources/dbus/session_bus.h"
 
 namespace vellicor::qt {
 namespace {

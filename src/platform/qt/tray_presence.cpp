@@ -5,8 +5,8 @@
 #include <QDBusVariant>
 #include <utility>
 
-#include "platform/qt/sources/dbus_calls.h"
-#include "platform/qt/sources/session_bus.h"
+#include "platform/qt/sources/dbus/dbus_calls.h"
+#include "platform/qt/sources/dbus/session_bus.h"
 #include "platform/qt/x11/selection_watch.h"
 
 namespace vellicor::qt {

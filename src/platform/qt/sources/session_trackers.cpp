@@ -4,12 +4,12 @@
 #include <QString>
 #include <utility>
 
-#include "platform/qt/sources/gio_library.h"
-#include "platform/qt/sources/gnome_tracker.h"
-#include "platform/qt/sources/kwin_tracker.h"
+#include "platform/qt/sources/gnome/gnome_tracker.h"
+#include "platform/qt/sources/gsettings/gio_library.h"
+#include "platform/qt/sources/kwin/kwin_tracker.h"
 #include "platform/qt/sources/session_choice.h"
-#include "platform/qt/sources/sway_socket.h"
-#include "platform/qt/sources/sway_tracker.h"
+#include "platform/qt/sources/sway/sway_socket.h"
+#include "platform/qt/sources/sway/sway_tracker.h"
 
 namespace vellicor::qt {
 namespace {

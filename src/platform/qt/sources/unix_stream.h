@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/qt/sources/dbus_address.h"
+#include "platform/qt/sources/dbus/dbus_address.h"
 
 namespace vellicor::qt {
 
