@@ -93,12 +93,16 @@ WaylandRig::~WaylandRig() {
   stop();
 }
 
-bool WaylandRig::start(std::string& why) {
+bool WaylandRig::start(std::string& why, const std::vector<std::string>& environment) {
   run({folder_ + "/" + name_ + "/stop"});
   const std::string log = state_ + "-start.log";
-  const std::string out = commandOutput("WR=" + quoted(state_) + " timeout 120 " +
-                                        quoted(folder_ + "/" + name_ + "/start") + " >" +
-                                        quoted(log) + " 2>&1; echo status=$?");
+  std::string settings;
+  for (const std::string& setting : environment) {
+    settings += quoted(setting) + " ";
+  }
+  const std::string out = commandOutput("env " + settings + "WR=" + quoted(state_) +
+                                        " timeout 120 " + quoted(folder_ + "/" + name_ + "/start") +
+                                        " >" + quoted(log) + " 2>&1; echo status=$?");
   if (out.find("status=0") == std::string::npos) {
     why = name_ + " did not start: " + readFile(log);
     run({folder_ + "/" + name_ + "/stop"});

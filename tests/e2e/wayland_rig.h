@@ -20,7 +20,9 @@ class WaylandRig {
   WaylandRig& operator=(const WaylandRig&) = delete;
 
   // False, with why, when the compositor cannot start on this machine.
-  bool start(std::string& why);
+  // `environment` holds NAME=VALUE settings for the start script
+  // (GNOME_EXT=DIR: an extension enabled in the shell).
+  bool start(std::string& why, const std::vector<std::string>& environment = {});
   void stop();
 
   // Runs one of the rig's verbs ("switch", "focus", ...); true when it succeeds.

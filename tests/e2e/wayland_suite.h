@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "wayland_rig.h"
 
@@ -17,11 +18,13 @@ class WaylandSuite : public ::testing::Test {
  protected:
   // Starts the session `name` ("sway", "kde", "gnome"), then the program, after
   // `beforeProgram` has run in the session; the suite's tests skip, with the
-  // reason, when the compositor cannot run here.
+  // reason, when the compositor cannot run here. `environment` is the start
+  // script's (WaylandRig::start).
   template <class Before>
-  static void startSession(const std::string& name, const Before& beforeProgram) {
+  static void startSession(const std::string& name, const Before& beforeProgram,
+                           const std::vector<std::string>& environment = {}) {
     rig = std::make_unique<WaylandRig>(name);
-    if (!rig->start(whyNot)) {
+    if (!rig->start(whyNot, environment)) {
       rig.reset();
       return;
     }

@@ -8,7 +8,7 @@
 namespace vellicor::qt {
 
 void callAll(QObject* owner, const QDBusConnection& bus, const std::vector<QDBusMessage>& calls,
-             std::function<void(const std::vector<QDBusMessage>&)> done) {
+             std::function<void(const std::vector<QDBusMessage>&)> done, int timeoutMs) {
   struct Pending {
     std::vector<QDBusMessage> replies;
     std::size_t left = 0;
@@ -19,7 +19,7 @@ void callAll(QObject* owner, const QDBusConnection& bus, const std::vector<QDBus
   pending->left = calls.size();
   pending->done = std::move(done);
   for (std::size_t i = 0; i < calls.size(); ++i) {
-    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(calls[i]), owner);
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(calls[i], timeoutMs), owner);
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, owner, [watcher, pending, i] {
       watcher->deleteLater();
       pending->replies[i] = watcher->reply();

@@ -4,6 +4,7 @@
 #include <gio/gio.h>
 
 #include <QAbstractEventDispatcher>
+#include <QDBusConnection>
 #include <QString>
 #include <algorithm>
 #include <map>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "platform/qt/sources/dbus/session_bus.h"
+#include "platform/qt/sources/gnome/gnome_shell_link.h"
 #include "platform/qt/sources/gnome/gnome_sources.h"
 #include "platform/qt/sources/gsettings/gio_library.h"
 #include "platform/qt/sources/gsettings/gsettings_schema.h"
@@ -137,7 +139,13 @@ bool GnomeTracker::available(GioLibrary& gio, std::string& why) {
 GnomeTracker::GnomeTracker(SessionBus& sessionBus, const GioCalls& gio,
                            std::function<void()> changed,
                            std::function<void(const std::string&)> note)
-    : gio_(gio), changed_(std::move(changed)), note_(std::move(note)) {
+    : gio_(gio),
+      changed_(std::move(changed)),
+      note_(std::move(note)),
+      shell_(std::make_unique<GnomeShellLink>(
+          [this](const GnomeShellLink::State& state) { shellSays(state.source, state.screen); },
+          note_)) {
+  sessionBus.whenAnswers([this] { shell_->start(QDBusConnection(SessionBus::connectionName())); });
   sessionBus.whenSettled([this] {
     if (SessionBus::namedToLibraries()) {
       open();
@@ -180,12 +188,40 @@ void GnomeTracker::read() {
     s.name(sources);
     s.sources = sources;
   }
+  const auto written = currentGnomeSource(mru, s.sources);
+  if (!settled_ || !shell_->live()) {
+    take(written);
+    return;
+  }
+  // The shell signalled this switch already, or will: what it says now is
+  // the source, where the settings may still hold an earlier switch's.
+  shell_->ask([this, written](const std::optional<GnomeShellLink::State>& state) {
+    if (state) {
+      shellSays(state->source, state->screen);
+    } else {
+      output_.reset();
+      take(written);
+    }
+  });
+}
+
+void GnomeTracker::take(const std::optional<GnomeSource>& source) {
+  Settings& s = *settings_;
   const auto before = s.current;
   const auto named = current();
-  s.current = currentGnomeSource(mru, s.sources);
+  s.current = source;
   if (settled_ && (s.current != before || current() != named)) {
     changed_();
   }
+}
+
+// A source the settings do not list (yet) is left to the settings' own word.
+void GnomeTracker::shellSays(const GnomeSource& source, const std::optional<OutputRect>& screen) {
+  if (!settings_ || settings_->names.count(source) == 0) {
+    return;
+  }
+  output_ = screen;
+  take(source);
 }
 
 void GnomeTracker::settle() {

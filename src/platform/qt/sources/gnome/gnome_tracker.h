@@ -5,12 +5,14 @@
 #include <optional>
 #include <string>
 
+#include "platform/qt/sources/gnome/gnome_sources.h"
 #include "platform/qt/sources/session_tracker.h"
 
 namespace vellicor::qt {
 
 class SessionBus;
 class GioLibrary;
+class GnomeShellLink;
 struct GioCalls;
 
 // GNOME's current input source, from its settings: the shell rewrites
@@ -25,7 +27,11 @@ struct GioCalls;
 // it has it, in its mode. The settings are read once the session bus is named
 // to GIO (its dconf backend hears changes over that bus); where the bus does
 // not answer in time, the tracker names nothing, since it could not hear a
-// switch. GNOME tells no program the output in use.
+// switch. GNOME tells no program the output in use; Vellicor's shell
+// extension, where it is enabled, does (GnomeShellLink). Its signal is then
+// the switch and names the output, and a change of the settings is only a
+// reason to ask the shell, so the settings' later word on the same switch
+// is never a second one.
 class GnomeTracker final : public SessionTracker {
  public:
   // Whether GNOME's input-source settings can be followed here: their schema is
@@ -45,17 +51,22 @@ class GnomeTracker final : public SessionTracker {
   bool settled() const override { return settled_; }
   std::string description() const override { return "GNOME's input-source settings"; }
   std::optional<std::string> inputMethodEngine() const override;
+  std::optional<OutputRect> activeOutput() const override { return output_; }
 
  private:
   struct Settings;
   void open();
   void read();
   void settle();
+  void take(const std::optional<GnomeSource>& source);
+  void shellSays(const GnomeSource& source, const std::optional<OutputRect>& screen);
 
   const GioCalls& gio_;
   std::function<void()> changed_;
   std::function<void(const std::string&)> note_;
   std::unique_ptr<Settings> settings_;
+  std::unique_ptr<GnomeShellLink> shell_;
+  std::optional<OutputRect> output_;  // the monitor the shell named last
   bool settled_ = false;
 };
 
