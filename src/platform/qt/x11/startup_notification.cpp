@@ -14,7 +14,8 @@ namespace {
 constexpr std::size_t kLongestId = 1024;
 constexpr std::size_t kChunk = 20;  // the bytes of one client message
 
-// The message, quoted as the specification asks, with its terminating NUL.
+// The message, its value quoted as startup notification quotes values, with
+// its terminating NUL.
 std::string removeMessage(const std::string& id) {
   std::string message = "remove: ID=\"";
   for (const char c : id) {

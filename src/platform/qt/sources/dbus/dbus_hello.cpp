@@ -5,7 +5,7 @@
 namespace vellicor::qt {
 namespace {
 
-// The wire format's numbers (D-Bus specification, "Message Format").
+// The numbers of D-Bus's wire format: byte order, message type, header fields.
 constexpr char kLittleEndian = 'l';
 constexpr char kBigEndian = 'B';
 constexpr char kMethodCall = 1;
