@@ -116,6 +116,11 @@ pid_t spawn(const std::vector<std::string>& argv) {
 }
 
 void stop(pid_t pid) {
+  // A spawn that failed gave -1, and kill(-1) signals every process the
+  // user may signal.
+  if (pid <= 0) {
+    return;
+  }
   kill(pid, SIGTERM);
   waitpid(pid, nullptr, 0);
 }

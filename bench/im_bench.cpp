@@ -133,6 +133,11 @@ int main(int argc, char** argv) {
     }
     latencyRows("Fcitx5 switch, no watcher", measure(*hud, switches, setIM), switches);
     const pid_t watcher = spawn({argv[5], "watcher"});
+    if (watcher < 0) {
+      std::fprintf(stderr, "cannot start the watcher %s\n", argv[5]);
+      stop(pid);
+      return 1;
+    }
     std::this_thread::sleep_for(std::chrono::seconds(1));
     latencyRows("Fcitx5 switch, watcher", measure(*hud, switches, setIM), switches);
     std::printf("\n| idle | wakeups (context switches) | CPU time |\n|---|---|---|\n");
