@@ -85,10 +85,7 @@ class IBusSession : public LaunchedSession {
       ASSERT_NE(daemon, nullptr) << whyNot;
     }
     ASSERT_TRUE(followed) << "the program did not follow the new ibus-daemon";
-    ASSERT_TRUE(selectEngine("xkb:us::eng"));
-    ASSERT_TRUE(nameIs(kEnglish));
-    ASSERT_TRUE(pumpUntil([] { return !program->hudViewable(*x); }, 3.0));
-    markLog();
+    startOn(kEnglish, [] { ASSERT_TRUE(selectEngine("xkb:us::eng")); });
   }
 
   // Selects the Hangul engine and lets the program take the switch in, as it

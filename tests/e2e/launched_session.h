@@ -29,6 +29,20 @@ class LaunchedSession : public ::testing::Test {
   }
   // From here on, the log is this test's.
   static void markLog() { logMark = program->log().size(); }
+  // A test's start on `name`, after `toIt` (a switch that may change nothing):
+  // when it did change the name, the panel it brought is seen up and then
+  // gone, so that neither flashes into the test.
+  template <typename Action>
+  static void startOn(const std::string& name, Action toIt) {
+    const bool switching = program->currentName() != name;
+    toIt();
+    ASSERT_TRUE(nameIs(name)) << program->currentName();
+    if (switching) {
+      ASSERT_TRUE(pumpUntil([] { return program->hudViewable(*x); }, 3.0));
+    }
+    ASSERT_TRUE(pumpUntil([] { return !program->hudViewable(*x); }, 3.0));
+    markLog();
+  }
 
   static bool nameIs(const std::string& name, double seconds = 5.0) {
     return pumpUntil([&] { return program->currentName() == name; }, seconds);
