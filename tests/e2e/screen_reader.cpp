@@ -129,4 +129,19 @@ bool enableAccessibility(bool enabled) {
               "IsEnabled", enabled ? "<true>" : "<false>"});
 }
 
+bool onAccessibleDesktop(pid_t pid) {
+  // The registry's children are the applications' bus names; each is matched
+  // to its process by the accessibility bus itself.
+  const std::string out = commandOutput(
+      "a=$(gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus"
+      " --method org.a11y.Bus.GetAddress | sed \"s/^('\\(.*\\)',)$/\\1/\") &&"
+      " for n in $(gdbus call --address \"$a\" --dest org.a11y.atspi.Registry"
+      " --object-path /org/a11y/atspi/accessible/root"
+      " --method org.a11y.atspi.Accessible.GetChildren | grep -o \"':[0-9.]*'\" | tr -d \"'\");"
+      " do gdbus call --address \"$a\" --dest org.freedesktop.DBus"
+      " --object-path /org/freedesktop/DBus"
+      " --method org.freedesktop.DBus.GetConnectionUnixProcessID \"$n\"; done 2>/dev/null");
+  return out.find("(uint32 " + std::to_string(pid) + ",)") != std::string::npos;
+}
+
 }  // namespace vellicor::e2e

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -50,5 +52,10 @@ class EventListener {
 // Turns the desktop's accessibility on, as a session with a screen reader
 // has it (org.a11y.Status IsEnabled); true when the bus took it.
 bool enableAccessibility(bool enabled);
+
+// Whether the process has joined the accessible desktop, as the AT-SPI
+// registry lists it to Orca: a switch made before is heard by no one, as it
+// would be in the moment before a program starts.
+bool onAccessibleDesktop(pid_t pid);
 
 }  // namespace vellicor::e2e

@@ -45,6 +45,7 @@ TEST_F(ScreenReaderSession, EachSwitchIsSpokenOnceAndNothingAtTheStart) {
   }
   RunningProgram program("spoken");
   ASSERT_TRUE(program.started()) << program.log();
+  ASSERT_TRUE(eventually([&] { return onAccessibleDesktop(program.pid()); })) << program.log();
   x.lockGroup(1);
   ASSERT_TRUE(eventually([&] { return orca.utterancesWith(kKorean) == 1; }))
       << testing::PrintToString(orca.spoken());
@@ -71,6 +72,7 @@ TEST_F(ScreenReaderSession, TheHangulTogglesAreSpokenOnceEach) {
   ASSERT_TRUE(ibus.selectEngine("hangul"));
   RunningProgram program("spoken-hangul", {"IBUS_ADDRESS=" + ibus.address()});
   ASSERT_TRUE(program.started()) << program.log();
+  ASSERT_TRUE(eventually([&] { return onAccessibleDesktop(program.pid()); })) << program.log();
   IBusClient panel(ibus.address());
   ASSERT_TRUE(panel.toggleInputMode(1));
   ASSERT_TRUE(eventually([&] { return orca.utterancesWith(kHangul) == 1; }))
@@ -127,6 +129,7 @@ TEST_F(ScreenReaderSession, EachSwitchSendsOneEventFromTheNotificationPanel) {
   ASSERT_TRUE(listener.listening());
   RunningProgram program("events");
   ASSERT_TRUE(program.started()) << program.log();
+  ASSERT_TRUE(eventually([&] { return onAccessibleDesktop(program.pid()); })) << program.log();
 #if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
   // An announcement, which Orca speaks from 45.2 on.
   const auto event = [](const std::string& name) {
