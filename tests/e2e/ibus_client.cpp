@@ -113,9 +113,13 @@ IBusDaemon::~IBusDaemon() {
 
 bool IBusDaemon::start(std::string& why) {
   stop();
-  daemon_ = std::make_unique<Child>(std::vector<std::string>{"ibus-daemon", "--panel=disable",
-                                                             "--replace", "--address=" + address_},
-                                    socket_ + ".err");
+  // No panel and no emoji extension: the extension is a GTK program of its own
+  // that joins the accessible desktop, and one that stalls as it starts holds
+  // up every event a screen reader is waiting for.
+  daemon_ = std::make_unique<Child>(
+      std::vector<std::string>{"ibus-daemon", "--panel=disable", "--emoji-extension=disable",
+                               "--replace", "--address=" + address_},
+      socket_ + ".err");
   for (int i = 0; i < 100; ++i) {
     if (selectEngine("xkb:us::eng")) {
       return true;

@@ -1,5 +1,9 @@
 #include "screen_reader.h"
 
+#include <gtest/gtest.h>
+
+#include <QtGlobal>
+#include <cctype>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -38,6 +42,41 @@ ScreenReader::~ScreenReader() {
   stop();
 }
 
+namespace {
+
+// The output of a shell command run with $a the accessibility bus's address.
+std::string onAccessibilityBus(const std::string& command) {
+  return commandOutput(
+      "a=$(gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus"
+      " --method org.a11y.Bus.GetAddress | sed \"s/^('\\(.*\\)',)$/\\1/\") && { " +
+      command + "; } 2>/dev/null");
+}
+
+// Whether Orca listens for the event the program's panel sends at a switch.
+// Orca says it is on before it asks the registry for any event, and an event
+// sent before it asks reaches no one.
+bool orcaListens() {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+  const std::string event = "object:announcement";
+#else
+  const std::string event = "object:statechanged:showing";
+#endif
+  // The registry spells events as D-Bus does (Object:StateChanged:Showing),
+  // and newer ones end some with a colon (Object:Announcement:).
+  std::string events;
+  for (const char c :
+       onAccessibilityBus("gdbus call --address \"$a\" --dest org.a11y.atspi.Registry"
+                          " --object-path /org/a11y/atspi/registry"
+                          " --method org.a11y.atspi.Registry.GetRegisteredEvents")) {
+    if (c != '-') {
+      events += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+  }
+  return events.find("'" + event) != std::string::npos;
+}
+
+}  // namespace
+
 bool ScreenReader::start(std::string& why) {
   namespace fs = std::filesystem;
   if (!fs::exists("/usr/bin/orca") || !fs::exists("/usr/bin/speech-dispatcher")) {
@@ -74,6 +113,12 @@ bool ScreenReader::start(std::string& why) {
       folder_ + "/orca.err");
   if (!eventually([&] { return utterancesWith("Screen reader on") > 0; }, 30)) {
     why = "Orca said nothing within 30 s: " + readFile(folder_ + "/orca.err");
+    return false;
+  }
+  // Orca runs here, so this is a failure, not a reason to skip.
+  if (!eventually(orcaListens, 30)) {
+    why = "Orca asked for no switch's event within 30 s";
+    ADD_FAILURE() << why;
     return false;
   }
   return true;
@@ -132,15 +177,13 @@ bool enableAccessibility(bool enabled) {
 bool onAccessibleDesktop(pid_t pid) {
   // The registry's children are the applications' bus names; each is matched
   // to its process by the accessibility bus itself.
-  const std::string out = commandOutput(
-      "a=$(gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus"
-      " --method org.a11y.Bus.GetAddress | sed \"s/^('\\(.*\\)',)$/\\1/\") &&"
-      " for n in $(gdbus call --address \"$a\" --dest org.a11y.atspi.Registry"
+  const std::string out = onAccessibilityBus(
+      "for n in $(gdbus call --address \"$a\" --dest org.a11y.atspi.Registry"
       " --object-path /org/a11y/atspi/accessible/root"
       " --method org.a11y.atspi.Accessible.GetChildren | grep -o \"':[0-9.]*'\" | tr -d \"'\");"
       " do gdbus call --address \"$a\" --dest org.freedesktop.DBus"
       " --object-path /org/freedesktop/DBus"
-      " --method org.freedesktop.DBus.GetConnectionUnixProcessID \"$n\"; done 2>/dev/null");
+      " --method org.freedesktop.DBus.GetConnectionUnixProcessID \"$n\"; done");
   return out.find("(uint32 " + std::to_string(pid) + ",)") != std::string::npos;
 }
 
