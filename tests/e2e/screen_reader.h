@@ -53,9 +53,8 @@ class EventListener {
 // has it (org.a11y.Status IsEnabled); true when the bus took it.
 bool enableAccessibility(bool enabled);
 
-// Whether the process has joined the accessible desktop, as the AT-SPI
-// registry lists it to Orca: a switch made before is heard by no one, as it
-// would be in the moment before a program starts.
+// Whether the process has joined the accessible desktop: the AT-SPI registry
+// lists it among the applications it gives a screen reader.
 bool onAccessibleDesktop(pid_t pid);
 
 }  // namespace vellicor::e2e

@@ -26,6 +26,12 @@ class ScreenReaderSession : public ProgramSession {
  protected:
   void TearDown() override { resetKeyboard(x); }
 
+  // Started, and listed by the AT-SPI registry, where a screen reader finds
+  // the application an event comes from.
+  static bool startedOnTheAccessibleDesktop(const RunningProgram& program) {
+    return program.started() && eventually([&] { return onAccessibleDesktop(program.pid()); });
+  }
+
   // The desktop turns the screen reader on or off, as its settings do.
   static bool screenReaderEnabled(bool enabled) {
     return run({"gdbus", "call", "--session", "--dest", "org.a11y.Bus", "--object-path",
@@ -44,8 +50,7 @@ TEST_F(ScreenReaderSession, EachSwitchIsSpokenOnceAndNothingAtTheStart) {
     GTEST_SKIP() << "Orca cannot run here: " << why;
   }
   RunningProgram program("spoken");
-  ASSERT_TRUE(program.started()) << program.log();
-  ASSERT_TRUE(eventually([&] { return onAccessibleDesktop(program.pid()); })) << program.log();
+  ASSERT_TRUE(startedOnTheAccessibleDesktop(program)) << program.log();
   x.lockGroup(1);
   ASSERT_TRUE(eventually([&] { return orca.utterancesWith(kKorean) == 1; }))
       << testing::PrintToString(orca.spoken());
@@ -71,8 +76,7 @@ TEST_F(ScreenReaderSession, TheHangulTogglesAreSpokenOnceEach) {
   resetKeyboard(x);
   ASSERT_TRUE(ibus.selectEngine("hangul"));
   RunningProgram program("spoken-hangul", {"IBUS_ADDRESS=" + ibus.address()});
-  ASSERT_TRUE(program.started()) << program.log();
-  ASSERT_TRUE(eventually([&] { return onAccessibleDesktop(program.pid()); })) << program.log();
+  ASSERT_TRUE(startedOnTheAccessibleDesktop(program)) << program.log();
   IBusClient panel(ibus.address());
   ASSERT_TRUE(panel.toggleInputMode(1));
   ASSERT_TRUE(eventually([&] { return orca.utterancesWith(kHangul) == 1; }))
@@ -128,8 +132,7 @@ TEST_F(ScreenReaderSession, EachSwitchSendsOneEventFromTheNotificationPanel) {
   const EventListener listener;
   ASSERT_TRUE(listener.listening());
   RunningProgram program("events");
-  ASSERT_TRUE(program.started()) << program.log();
-  ASSERT_TRUE(eventually([&] { return onAccessibleDesktop(program.pid()); })) << program.log();
+  ASSERT_TRUE(startedOnTheAccessibleDesktop(program)) << program.log();
 #if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
   // An announcement, which Orca speaks from 45.2 on.
   const auto event = [](const std::string& name) {
