@@ -6,6 +6,7 @@
 #include <xcb/xkb.h>
 #undef explicit
 
+#include "platform/qt/sources/xkb/agreed_reading.h"
 #include "platform/qt/sources/xkb/keymap_settle.h"
 #include "platform/qt/x11/x11_connection.h"
 
@@ -84,6 +85,22 @@ RulesNames readRulesNames(xcb_connection_t* c) {
   return parseRulesNames(std::string_view(bytes, static_cast<size_t>(length)));
 }
 
+// What names the keyboard's groups.
+struct KeyboardNames {
+  GroupsWrap controls;
+  std::vector<std::string> groupNames;
+  RulesNames rules;
+  bool operator==(const KeyboardNames&) const = default;
+};
+
+KeyboardNames readNames(xcb_connection_t* c) {
+  KeyboardNames names;
+  names.controls = readControls(c);
+  names.groupNames = readGroupNames(c, names.controls.numGroups);
+  names.rules = readRulesNames(c);
+  return names;
+}
+
 std::optional<int> readGroup(xcb_connection_t* c) {
   Reply state(xcb_xkb_get_state_reply(c, xcb_xkb_get_state(c, XCB_XKB_ID_USE_CORE_KBD), nullptr));
   if (!state) {
@@ -98,9 +115,7 @@ struct XkbKeyboard::Impl final : QAbstractNativeEventFilter {
   xcb_connection_t* connection = nullptr;
   uint8_t firstEvent = 0;
   std::function<void()> changed;
-  std::vector<std::string> groupNames;
-  RulesNames rules;
-  GroupsWrap controls;
+  KeyboardNames names;
   int group = 0;  // as the server reports it, possibly out of range
   // When the names are read again after a keymap change, and when a switch
   // held meanwhile is announced; `due` fires then.
@@ -147,15 +162,15 @@ struct XkbKeyboard::Impl final : QAbstractNativeEventFilter {
   }
 
   void rereadNames() {
-    controls = readControls(connection);
-    groupNames = readGroupNames(connection, controls.numGroups);
-    rules = readRulesNames(connection);
+    names = agreedReading([this] { return readNames(connection); });
   }
 
   void reread() {
-    rereadNames();
-    if (const auto g = readGroup(connection)) {
-      group = *g;
+    const auto reading =
+        agreedReading([this] { return std::pair(readNames(connection), readGroup(connection)); });
+    names = reading.first;
+    if (reading.second) {
+      group = *reading.second;
     }
   }
 
@@ -235,8 +250,8 @@ std::unique_ptr<XkbKeyboard> XkbKeyboard::open(std::function<void()> changed, st
 }
 
 std::optional<NamedSource> XkbKeyboard::current() const {
-  return groupSource(impl_->groupNames, impl_->rules,
-                     effectiveGroup(impl_->group, impl_->controls));
+  const KeyboardNames& names = impl_->names;
+  return groupSource(names.groupNames, names.rules, effectiveGroup(impl_->group, names.controls));
 }
 
 }  // namespace vellicor::qt

@@ -18,6 +18,7 @@ struct RulesNames {
   std::vector<std::string> layouts;
   std::vector<std::string> variants;
   std::string options;
+  bool operator==(const RulesNames&) const = default;
 };
 
 RulesNames parseRulesNames(std::string_view property);
@@ -33,6 +34,7 @@ std::optional<std::string> layoutIdentifier(const RulesNames& names, std::size_t
 struct GroupsWrap {
   unsigned numGroups = 0;
   unsigned wrap = 0;  // the controls' groupsWrap byte
+  bool operator==(const GroupsWrap&) const = default;
 };
 
 // `group` brought into range as XKB does; 0 when the keyboard has no groups.
