@@ -121,8 +121,17 @@ struct XkbKeyboard::Impl final : QAbstractNativeEventFilter {
   // held meanwhile is announced; `due` fires then.
   KeymapSettle settle;
   QTimer due;
+  // A switch is read at the event loop's next pass, once for all the switches
+  // that came before it. Qt hands over every X event it has before the loop
+  // passes again, and a client that locks groups without a pause sends tens of
+  // thousands of them: each then costs a store here, not a reading of every
+  // tracker, and the loop (where SIGTERM is read) comes round again soon.
+  QTimer nextPass;
 
   Impl() {
+    nextPass.setSingleShot(true);
+    nextPass.setInterval(0);
+    QObject::connect(&nextPass, &QTimer::timeout, [this] { changed(); });
     due.setSingleShot(true);
     due.setTimerType(Qt::PreciseTimer);
     QObject::connect(&due, &QTimer::timeout, [this] {
@@ -190,7 +199,9 @@ struct XkbKeyboard::Impl final : QAbstractNativeEventFilter {
           // While a keymap change settles, the names held may be the old
           // ones: the switch is announced shortly, with names read again.
           if (settle.groupSwitched(KeymapSettle::Clock::now())) {
-            changed();
+            if (!nextPass.isActive()) {
+              nextPass.start();
+            }
           } else {
             schedule();
           }
