@@ -263,6 +263,11 @@ class GnomeExtensionSession : public GnomeSession {
     const char* extension = std::getenv("VELLICOR_GNOME_EXTENSION");
     ASSERT_NE(extension, nullptr) << "VELLICOR_GNOME_EXTENSION names no extension folder";
     startGnome({std::string("GNOME_EXT=") + extension});
+    // The shell enables its extensions as it starts, and a loaded machine may
+    // open the windows first: the tests start the program once it answers.
+    if (rig) {
+      eventually(extensionAnswers, 20);
+    }
   }
   static void TearDownTestSuite() {
     GnomeSession::TearDownTestSuite();

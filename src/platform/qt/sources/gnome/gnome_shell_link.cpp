@@ -16,9 +16,13 @@ namespace {
 const QString kShell = QStringLiteral("org.gnome.Shell");
 const QString kPath = QStringLiteral("/app/vellicor/Shell");
 const QString kInterface = QStringLiteral("app.vellicor.Shell1");
-// The shell answers from its main loop within a frame; a switch waits no
-// longer than this for it.
-constexpr int kPatienceMs = 100;
+// The shell answers from its main loop, within a frame while it is idle, and
+// its own signal of the switch usually comes first. Where the extension is not
+// enabled the shell answers at once with an error; only a shell that is busy
+// (a loaded machine, its start-up) takes longer, and the panel then waits for
+// its word on the monitor rather than go to the wrong one. A shell that says
+// nothing for this long is taken as not answering.
+constexpr int kPatienceMs = 1000;
 // The extension's values, before the pointer's position in GetState's answer.
 constexpr int kSignalArguments = 7;
 constexpr int kStateArguments = 9;

@@ -42,8 +42,8 @@ class GnomeShellLink final : public QObject {
   void start(QDBusConnection bus);
   // Asks the shell for its source and the monitor under the pointer; runs
   // `answered` with them, or with none when the extension does not answer
-  // within a tenth of a second (not enabled, as on the lock screen, or the
-  // shell is busy), or before start().
+  // within a second (not enabled, as on the lock screen, or the shell is
+  // hung), or before start().
   void ask(std::function<void(std::optional<State>)> answered);
   // Whether the extension answered or signalled last, and did not fail since.
   bool live() const { return live_; }
