@@ -24,8 +24,14 @@ const std::string kVirtual = "0:0:virtual_keyboard";
 const std::string kPlugged = "1133:49948:Logitech_USB_Keyboard";
 
 std::string keyboards(const std::string& virtualLayout, const std::string& typingLayout) {
-  return "[" + swayKeyboardJson(kVirtual, virtualLayout) + ", " +
-         swayKeyboardJson(kTyping, typingLayout) + "]";
+  // Appended in place: GCC 12 at -O3 takes a literal added to a temporary
+  // string for an overlapping copy (-Wrestrict).
+  std::string list = "[";
+  list += swayKeyboardJson(kVirtual, virtualLayout);
+  list += ", ";
+  list += swayKeyboardJson(kTyping, typingLayout);
+  list += "]";
+  return list;
 }
 
 std::string inputEvent(const std::string& change, const std::string& keyboard,

@@ -10,8 +10,10 @@ namespace {
 
 const std::string kEllipsis = "\u2026";
 
-std::string repeated(const std::string& piece, std::size_t times) {
-  std::string out;
+// `head`, then `piece` `times` over. Built in place: GCC 12 at -O3 takes a
+// literal added to a temporary string for an overlapping copy (-Wrestrict).
+std::string repeated(const std::string& piece, std::size_t times, const std::string& head = {}) {
+  std::string out = head;
   for (std::size_t i = 0; i < times; ++i) {
     out += piece;
   }
@@ -21,7 +23,7 @@ std::string repeated(const std::string& piece, std::size_t times) {
 TEST(BoundedText, ANameWithinTheBoundIsItselfEvenIllFormed) {
   for (const std::string& name :
        {std::string(), std::string("English (US)"), repeated("가", kMostNameClusters),
-        "\xFF" + repeated("a", kMostNameClusters - 1), repeated("e\u0301", kMostNameClusters)}) {
+        repeated("a", kMostNameClusters - 1, "\xFF"), repeated("e\u0301", kMostNameClusters)}) {
     EXPECT_TRUE(boundedName(name) == name) << name.size() << " bytes";
   }
 }
@@ -46,22 +48,22 @@ TEST(BoundedText, ALongerNameKeepsItsFirstWholeClustersAndAnEllipsis) {
 
 TEST(BoundedText, ClustersOfEndlessMarksAreBoundedByTheirBytes) {
   // One letter under a million combining marks: a single cluster.
-  const std::string zalgo = "a" + repeated("\u0301", 1000000);
+  const std::string zalgo = repeated("\u0301", 1000000, "a");
   const std::string bounded = boundedName(zalgo);
   EXPECT_LE(bounded.size(), kMostNameBytes);
   EXPECT_EQ(bounded.substr(bounded.size() - kEllipsis.size()), kEllipsis);
   EXPECT_TRUE(bounded.substr(0, bounded.size() - kEllipsis.size()) ==
               zalgo.substr(0, bounded.size() - kEllipsis.size()));
   // Several shorter ones: only whole ones are kept.
-  const std::string cluster = "b" + repeated("\u0301", 100);
+  const std::string cluster = repeated("\u0301", 100, "b");
   const std::size_t fit = (kMostNameBytes - kEllipsis.size()) / cluster.size();
   ASSERT_GE(fit, 2u);
   EXPECT_TRUE(boundedName(repeated(cluster, 10)) == repeated(cluster, fit) + kEllipsis);
 }
 
 TEST(BoundedText, IllFormedBytesInACutNameAreReadAsReplacementCharacters) {
-  const std::string bounded = boundedName("\xC3" + repeated("a", 300));
-  EXPECT_TRUE(bounded == "\uFFFD" + repeated("a", kMostNameClusters - 2) + kEllipsis);
+  const std::string bounded = boundedName(repeated("a", 300, "\xC3"));
+  EXPECT_TRUE(bounded == repeated("a", kMostNameClusters - 2, "\uFFFD") + kEllipsis);
   // Cut in the middle of a sequence, the name ends before it.
   const std::string cut = boundedText(repeated("가", 10), 100, 10);
   EXPECT_EQ(cut, "가가" + kEllipsis);
