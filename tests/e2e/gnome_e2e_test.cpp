@@ -265,8 +265,8 @@ class GnomeExtensionSession : public GnomeSession {
     startGnome({std::string("GNOME_EXT=") + extension});
     // The shell enables its extensions as it starts, and a loaded machine may
     // open the windows first: the tests start the program once it answers.
-    if (rig) {
-      eventually(extensionAnswers, 20);
+    if (rig && !eventually(extensionAnswers, 20)) {
+      ADD_FAILURE() << "the shell's extension did not answer within 20 s";
     }
   }
   static void TearDownTestSuite() {

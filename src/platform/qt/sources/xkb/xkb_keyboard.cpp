@@ -175,8 +175,11 @@ struct XkbKeyboard::Impl final : QAbstractNativeEventFilter {
   }
 
   void reread() {
-    const auto reading =
-        agreedReading([this] { return std::pair(readNames(connection), readGroup(connection)); });
+    const auto reading = agreedReading([this] {
+      // The names first, then the state: a pair's arguments have no order.
+      KeyboardNames read = readNames(connection);
+      return std::pair(std::move(read), readGroup(connection));
+    });
     names = reading.first;
     if (reading.second) {
       group = *reading.second;
