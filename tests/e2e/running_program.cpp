@@ -155,23 +155,19 @@ std::optional<Box> Screen::menuBox() const {
 }
 
 bool Screen::openMenu(int button) const {
-  // Clicked where it has come to rest on the screen: a tray host places a new
-  // icon, then its panel may grow and move, and a window manager placing the
-  // panel anew can hold it partly off the screen for a while. On a busy
+  // Clicked where it has come to rest, wholly shown: a tray host places a new
+  // icon, then asks for a wider panel, and until the window manager has
+  // widened and moved the panel's frame the icon is cut off (a busy window
+  // manager can take its time), or held partly off the screen. On a busy
   // machine the panel can still move after a short rest: a click that missed
   // the icon is made again where it is now, as a person would.
-  const auto root = x.window(x.rootWindow());
-  const Box screenBox = root ? Box{0, 0, root->width, root->height} : Box{};
   constexpr int kAttempts = 3;
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     std::optional<Box> icon;
     int still = 0;
     const bool settled = eventually(
         [&] {
-          auto now = trayIcon();
-          if (now && !now->inside(screenBox)) {
-            now.reset();
-          }
+          const auto now = trayIcon();
           still = now && icon && now->x == icon->x && now->y == icon->y ? still + 1 : 0;
           icon = now;
           return still >= 10;

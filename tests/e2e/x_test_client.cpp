@@ -280,6 +280,25 @@ unsigned long XTestClient::applicationWindow(const std::string& name) {
   return 0;
 }
 
+// Whether every ancestor of `id`, up to the root, holds all of `box`: a child
+// reaching past its parent is cut off there, as a docked icon is while the
+// window manager has yet to widen the tray host's frame for it.
+bool XTestClient::whollyShown(unsigned long id, const Box& box) {
+  constexpr int kMaxDepth = 16;
+  unsigned long ancestor = parentOf(id);  // 0 once the next one up is the root
+  for (int depth = 0; depth < kMaxDepth; ++depth) {
+    const auto outer = window(ancestor != 0 ? ancestor : DefaultRootWindow(display_));
+    if (!outer || !box.inside(Box{outer->x, outer->y, outer->width, outer->height})) {
+      return false;
+    }
+    if (ancestor == 0) {
+      return true;
+    }
+    ancestor = parentOf(ancestor);
+  }
+  return false;
+}
+
 std::optional<Box> XTestClient::dockedIconOf(const std::string& name) {
   std::vector<std::pair<Window, int>> pending{{DefaultRootWindow(display_), 0}};
   while (!pending.empty()) {
@@ -305,7 +324,8 @@ std::optional<Box> XTestClient::dockedIconOf(const std::string& name) {
       }
       const auto state = match ? this->window(child) : std::nullopt;
       if (state && state->viewable) {
-        return Box{state->x, state->y, state->width, state->height};
+        const Box icon{state->x, state->y, state->width, state->height};
+        return whollyShown(child, icon) ? std::optional<Box>(icon) : std::nullopt;
       }
       // Below a window manager's frame and wrapper (KWin has both), the
       // tray host's window, its socket for the icon, the icon.

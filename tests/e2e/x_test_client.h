@@ -72,7 +72,8 @@ class XTestClient {
   // ("_NET_WM_WINDOW_TYPE_NOTIFICATION"), or 0.
   unsigned long viewableWindowOfType(const std::string& name, const std::string& type);
   // A viewable window whose WM_CLASS instance is `name` inside another client's
-  // window, as a tray icon docked in a tray host is: where it is on the screen.
+  // window, as a tray icon docked in a tray host is: where it is on the screen,
+  // once all of it is shown there (none of it cut off by a window it is in).
   std::optional<Box> dockedIconOf(const std::string& name);
   // The window's _NET_WM_NAME.
   std::string windowTitle(unsigned long id);
@@ -88,6 +89,8 @@ class XTestClient {
   void endSelectionOwner(const std::string& selection);
 
  private:
+  bool whollyShown(unsigned long id, const Box& box);
+
   _XDisplay* display_;
 };
 
